@@ -1,0 +1,16 @@
+# tmf_add_test(<name> SOURCES ... LIBS ...): one GoogleTest executable,
+# registered with CTest in the environment every test here needs: the
+# offscreen Qt platform, a UTF-8 C locale and a fixed time zone.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+function(tmf_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;LC_ALL=C.UTF-8;TZ=Europe/Berlin;XDG_RUNTIME_DIR=/tmp/tmf-xdg-runtime"
+  )
+endfunction()

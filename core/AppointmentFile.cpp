@@ -1,0 +1,180 @@
+#include "AppointmentFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "CheckListEdit.h"
+#include "Cp1252.h"
+#include "Dates.h"
+#include "FileIo.h"
+#include "Ports.h"
+#include "Scramble.h"
+#include "State.h"
+
+namespace tmf {
+namespace {
+
+struct TextSlot {
+    int field;
+    std::size_t offset;
+    std::size_t capacity;
+};
+constexpr TextSlot kTexts[] = {
+    {Vorname, 0, 25},      {Nachname, 26, 25},  {TerminAm, 52, 10},  {Bemerkung, 63, 100},
+    {TelFaxMail, 169, 100}, {Adresse, 270, 100}, {Terminart, 372, 15},
+};
+constexpr std::size_t kWarnung1At = 164, kWarnung2At = 166, kErreichtAt = 168, kLoeschenAt = 371;
+
+std::string ReadText(const unsigned char* record, const TextSlot& slot) {
+    // A length byte beyond the field is not something the program writes;
+    // reading it as the full field keeps the bytes of the next field out.
+    std::size_t length = std::min<std::size_t>(record[slot.offset], slot.capacity);
+    unsigned char buf[128];
+    const unsigned char key = ScrambleKey(length);
+    for (std::size_t i = 0; i < length; ++i) buf[i] = record[slot.offset + 1 + i] ^ key;
+    std::string text;
+    text.reserve(length);
+    AppendCp1252AsUtf8(text, buf, length);
+    return text;
+}
+
+void WriteText(unsigned char* record, const TextSlot& slot, const Cell& cell) {
+    std::string bytes;
+    if (const std::string* text = cell.textIf()) bytes = Utf8ToCp1252(*text, slot.capacity);
+    else bytes = Utf8ToCp1252(cell.asText(), slot.capacity);
+    record[slot.offset] = static_cast<unsigned char>(bytes.size());
+    const unsigned char key = ScrambleKey(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        record[slot.offset + 1 + i] = static_cast<unsigned char>(bytes[i]) ^ key;
+}
+
+void WriteInt16(unsigned char* at, const Cell& cell) {
+    auto v = static_cast<std::uint16_t>(static_cast<std::uint64_t>(cell.toInteger().value_or(0)));
+    at[0] = static_cast<unsigned char>(v & 0xFF);
+    at[1] = static_cast<unsigned char>(v >> 8);
+}
+
+void WriteInt8(unsigned char* at, const Cell& cell) {
+    *at = static_cast<unsigned char>(static_cast<std::uint64_t>(cell.toInteger().value_or(0)));
+}
+
+int ReadInt16(const unsigned char* at) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(at[0] | (at[1] << 8)));
+}
+
+void ReportLoadFailure(const std::string& name) { ShowMessage(name + " konnte nicht geladen werden !"); }
+
+}  // namespace
+
+void DecodeRecord(const unsigned char* record, Row& row) {
+    for (const auto& slot : kTexts) row[static_cast<std::size_t>(slot.field)] = Cell(ReadText(record, slot));
+    row[Warnung1] = Cell(ReadInt16(record + kWarnung1At));
+    row[Warnung2] = Cell(ReadInt16(record + kWarnung2At));
+    row[Erreicht] = Cell(static_cast<int>(static_cast<std::int8_t>(record[kErreichtAt])));
+    row[Loeschen] = Cell(static_cast<int>(static_cast<std::int8_t>(record[kLoeschenAt])));
+}
+
+void EncodeRecord(const Row& row, unsigned char* record) {
+    std::memset(record, 0, kRecordSize);
+    for (const auto& slot : kTexts) WriteText(record, slot, row[static_cast<std::size_t>(slot.field)]);
+    WriteInt16(record + kWarnung1At, row[Warnung1]);
+    WriteInt16(record + kWarnung2At, row[Warnung2]);
+    WriteInt8(record + kErreichtAt, row[Erreicht]);
+    WriteInt8(record + kLoeschenAt, row[Loeschen]);
+}
+
+LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
+    auto data = ReadWholeFile(name);
+    if (!data || data->size() < kRecordSize) {
+        ReportLoadFailure(name);
+        return LoadResult::Failed;
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data->data());
+    Row header;
+    DecodeRecord(bytes, header);
+    // A negative count or one beyond 32 bits is no number of entries.
+    auto count = ParseInteger(header[HeaderCount].asText());
+    bool countOk = count && *count >= 0 && *count <= std::numeric_limits<std::int32_t>::max();
+
+    if (mode != "Alles") {
+        if (!countOk) {
+            ReportLoadFailure(name);
+            return LoadResult::Failed;
+        }
+        EntryTable.row(0) = std::move(header);
+        EntryCount = static_cast<std::int32_t>(*count);
+        return LoadResult::Loaded;
+    }
+
+    if (!countOk) {
+        ShowMessage("Keine Termifolio98 Datei !");
+        return LoadResult::NotAppointmentFile;
+    }
+    const auto n = static_cast<std::int32_t>(*count);
+    const auto available = static_cast<std::int32_t>(
+        std::min<std::size_t>(data->size() / kRecordSize - 1, std::numeric_limits<std::int32_t>::max()));
+    const std::int32_t rows = std::min(n, available);
+    ResizeEntryTable(rows);
+    EntryTable.row(0) = std::move(header);
+    ShowProgress("Lade...", 0.0f, static_cast<float>(n));
+    for (std::int32_t i = 1; i <= rows; ++i) {
+        Row& row = EntryTable.row(i);
+        DecodeRecord(bytes + static_cast<std::size_t>(i) * kRecordSize, row);
+        const std::string& date = *row[TerminAm].textIf();
+        if (!IsNormalizedDate(date) || date.compare(0, 5, "29.02") == 0 || date.compare(6, 4, "0100") < 0)
+            row[TerminAm] = Cell(ValidateDate(date));
+        if (i % 10 == 0 || i == n) ShowProgress("Lade...", static_cast<float>(i), static_cast<float>(n));
+    }
+    if (rows < n) {
+        ShowMessage("Dateiende bei " + std::to_string(rows) + " einträgen erreicht !");
+        EntryTable(HeaderCount, 0) = Cell(rows);
+        EntryCount = rows;
+        return LoadResult::Truncated;
+    }
+    EntryCount = n;
+    return LoadResult::Loaded;
+}
+
+bool SaveAppointmentFile(const std::string& name, std::string_view mode, std::string_view option) {
+    if (option == "Datum") EntryTable(HeaderLastCheck, 0) = Cell(FormatDate(Today()));
+    const bool all = mode == "Alles";
+    const std::int32_t n = all ? EntryCount : 0;
+    if (n < 0 || n > EntryTable.lastRow()) {
+        // Only a header was read (or the count is broken): writing the table
+        // now would replace the file's entries by empty records.
+        ShowMessage("Die Datei " + name + " konnte nicht gespeichert werden !\r\n"
+                    "Die Einträge sind nicht vollständig geladen.", MessageKind::Error);
+        return false;
+    }
+    if (all) EntryTable(HeaderCount, 0) = Cell(n);
+    std::string buffer(static_cast<std::size_t>(n + 1) * kRecordSize, '\0');
+    auto* out = reinterpret_cast<unsigned char*>(buffer.data());
+    for (std::int32_t i = 0; i <= n; ++i) {
+        EncodeRecord(EntryTable.row(i), out + static_cast<std::size_t>(i) * kRecordSize);
+        if (i % 10 == 0 || i == n) ShowProgress("Speicher...", static_cast<float>(i), static_cast<float>(n));
+    }
+    IoError error;
+    bool ok = all ? WriteFileAtomically(name, buffer, &error) : WriteFileAt(name, 0, buffer, &error);
+    if (!ok) {
+        ShowMessage("Die Datei " + name + " konnte nicht gespeichert werden !\r\n" + error.reason +
+                        "\r\nDie Datei auf dem Datenträger ist unverändert.",
+                    MessageKind::Error);
+    }
+    return ok;
+}
+
+bool AskSaveIfChanged(const std::string& name) {
+    Answer a = Ask("->" + name + " Datei wurde geändert !\r\nABSPEICHERN ?", MessageKind::Information, Buttons::YesNo);
+    if (a != Answer::Yes) return false;
+    if (!SaveAppointmentFile(name, "Alles", "Datum")) return false;
+    Modified = 0;
+    return true;
+}
+
+void ResetToTestFile() {
+    ResetData("F[]", kTestFileName);
+    SaveAppointmentFile(CurrentFile(), "", "Datum");
+}
+
+}  // namespace tmf

@@ -1,0 +1,48 @@
+#pragma once
+// Appointment files: fixed 388-byte records, record 0 the header, texts with a
+// length byte and scrambled Windows-1252 bytes, integers little-endian.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "EntryTable.h"
+
+namespace tmf {
+
+inline constexpr std::size_t kRecordSize = 388;
+inline constexpr const char* kFileFilter = "Termifoliodateien (*.tmf)";
+inline constexpr const char* kDefaultFileName = "Termif98.tmf";
+inline constexpr const char* kTestFileName = "TestDatei.tmf";
+
+enum class LoadResult {
+    Loaded,
+    Truncated,           // fewer records than the header promised; what was read is loaded
+    NotAppointmentFile,  // "Keine Termifolio98 Datei !": the count is not a number
+    Failed,              // " konnte nicht geladen werden !": cannot be opened or read
+};
+inline bool IsLoaded(LoadResult r) { return r == LoadResult::Loaded || r == LoadResult::Truncated; }
+
+// mode "Alles" loads the whole file, the empty mode record 0 only. Shows the
+// failure messages; the caller decides what a failure means for the program.
+LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode);
+
+// mode "Alles" writes the whole table (replacing the file only once the new
+// one is complete); the empty mode rewrites record 0 in place. Option "Datum"
+// first stamps today's date into the header. A failure shows a message that
+// names the file and returns false.
+bool SaveAppointmentFile(const std::string& name, std::string_view mode, std::string_view option);
+
+// "->name Datei wurde geändert ! / ABSPEICHERN ?"; true when the user chose to
+// save and the file was written.
+bool AskSaveIfChanged(const std::string& name);
+
+// After a failed load of the current file: an empty header, default
+// settings, "TestDatei.tmf" in the data folder as the current file, created
+// on disk with its header.
+void ResetToTestFile();
+
+// One record in and out, for the file code, the tools and the fuzzers.
+void DecodeRecord(const unsigned char* record, Row& row);
+void EncodeRecord(const Row& row, unsigned char* record);
+
+}  // namespace tmf

@@ -1,0 +1,73 @@
+#include "CheckListEdit.h"
+
+#include "Cp1252.h"
+#include "FileIo.h"
+#include "Ports.h"
+#include "State.h"
+
+namespace tmf {
+
+int UsedCheckListSlots() {
+    int used = 0;
+    for (int k = 0; k < kCheckListSlots; ++k)
+        if (!CheckList(k).empty()) ++used;
+    return used;
+}
+
+void EditCheckList(const std::string& text, std::string_view command) {
+    const int used = UsedCheckListSlots();
+    if (command == "Neu") {
+        if (used >= kCheckListSlots) {
+            ShowMessage("Prüfliste ist Voll !");
+            return;
+        }
+        for (int k = 0; k < used; ++k) {
+            if (SameFile(CheckList(k), text)) {
+                std::swap(CheckList(k), CheckList(0));
+                return;
+            }
+        }
+        for (int k = used - 1; k >= 0; --k) CheckList(k + 1) = CheckList(k);
+        CheckList(0) = Utf8Left(text, 255);
+    } else if (command == "Raus") {
+        auto k = ParseInteger(text);
+        if (!k || *k < 0 || *k >= kCheckListSlots || used == 0) return;
+        for (int i = static_cast<int>(*k); i <= 99; ++i) CheckList(i) = CheckList(i + 1);
+        CheckList(used - 1).clear();
+    } else if (command == "Vorne") {
+        auto k = ParseInteger(text);
+        if (!k || *k < 0 || *k >= kCheckListSlots) return;
+        std::swap(CheckList(static_cast<int>(*k)), CheckList(0));
+    }
+}
+
+void ResetFileHeader() {
+    EntryTable(HeaderCount, 0) = Cell(0);
+    EntryTable(HeaderOutputChoice, 0) = Cell(0);
+    EntryTable(HeaderSortChoice, 0) = Cell(0);
+    EntryTable(HeaderReserved, 0) = Cell(0);
+    EntryTable(HeaderVersion, 0) = Cell(VersionText);
+    EntryTable(HeaderLastCheck, 0) = Cell(std::string());
+    EntryCount = 0;
+}
+
+void ResetSettings() {
+    SettingsLines(MarkerLine) = "Wuk-Soft98";
+    SettingsLines(CheckDaily) = "0";
+    SettingsLines(CountdownSeconds) = "3";
+    SettingsLines(FontName) = "Arial";
+    SettingsLines(CheckAtStart) = "1";
+    SettingsLines(CheckInBackground) = "0";
+    SettingsLines(WindowOffsetY) = "0";
+    SettingsLines(WindowOffsetX) = "0";
+}
+
+void ResetData(std::string_view command, const std::string& name) {
+    if (command == "F[]") ResetFileHeader();
+    if (!name.empty()) {
+        ResetSettings();
+        CurrentFile() = Utf8Left(DataDir + name, 255);
+    }
+}
+
+}  // namespace tmf

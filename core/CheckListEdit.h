@@ -1,0 +1,22 @@
+#pragma once
+// Maintenance of the check list (slot 0 is the current file) and the resets
+// that give a new file its empty header and the settings their defaults.
+#include <string>
+#include <string_view>
+
+namespace tmf {
+
+// "Neu" (text = path): make the file current, adding it at the front if it is
+// not listed; "Raus" (text = slot number): remove the slot; "Vorne" (text =
+// slot number): swap the slot with slot 0. Any other command does nothing.
+void EditCheckList(const std::string& text, std::string_view command);
+// Number of non-empty check-list slots.
+int UsedCheckListSlots();
+
+void ResetFileHeader();
+void ResetSettings();
+// "F[]" resets the header; a non-empty name resets the settings and makes
+// DataDir + name the current file.
+void ResetData(std::string_view command, const std::string& name);
+
+}  // namespace tmf

@@ -1,0 +1,45 @@
+#pragma once
+// Small file helpers on top of POSIX: whole-file reads, writes that either
+// replace a file completely or leave it as it was, and path identity.
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tmf {
+
+struct IoError {
+    std::string reason;  // German, for the user
+};
+
+// The whole file, or nothing when it cannot be opened or read.
+std::optional<std::string> ReadWholeFile(const std::string& path, IoError* error = nullptr);
+
+// Writes a temporary file in the same folder, flushes it to disk and renames
+// it over path, so that a failure at any point leaves the old file intact.
+// A symbolic link is followed: its target is replaced, the link stays.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, IoError* error = nullptr);
+
+// Writes bytes at offset of an existing file (creating it when missing)
+// without truncating it, and flushes it to disk.
+bool WriteFileAt(const std::string& path, std::size_t offset, std::string_view bytes,
+                 IoError* error = nullptr);
+
+bool FileExists(const std::string& path);  // an existing file, not a folder
+bool DirectoryExists(const std::string& path);
+bool DeleteFile(const std::string& path);
+
+// True when both paths name the same file: equal after normalising, or the
+// same file on disk (links, "..", and so on).
+bool SameFile(const std::string& a, const std::string& b);
+
+// The file name without its folder, and the folder with a trailing "/".
+std::string ExtractFileName(const std::string& path);
+std::string ExtractFileDir(const std::string& path);
+
+// Lets tests make writes fail after the given number of bytes; nullopt turns
+// it off. Only the atomic writer and WriteFileAt honour it.
+void SetWriteFailureAfterBytesForTesting(std::optional<std::size_t> bytes);
+
+}  // namespace tmf

@@ -1,0 +1,64 @@
+#include "Funky.h"
+
+#include "FileIo.h"
+#include "Ports.h"
+#include "State.h"
+
+namespace tmf {
+
+void SetupFolders() {
+    ProgramDir = ThePlatform().processes->ProgramDir();
+    if (!ProgramDir.empty() && ProgramDir.back() != '/') ProgramDir += '/';
+    DataDir = DirectoryExists(ProgramDir + "daten") ? ProgramDir + "daten/" : ProgramDir;
+    SoundDir = DirectoryExists(ProgramDir + "musik") ? ProgramDir + "musik/" : ProgramDir;
+    SpecialDir = ProgramDir + "spezial/";
+}
+
+WindowPos PlaceWindow(int width, int height, int dx, int dy) {
+    ScreenSize screen = ThePlatform().desktop->Screen();
+    return {(screen.width - width) / 2 + dx, (screen.height - height) / 2 + dy};
+}
+
+WindowPos WindowOffsets(int left, int top, int width, int height) {
+    ScreenSize screen = ThePlatform().desktop->Screen();
+    return {left - (screen.width - width) / 2, top - (screen.height - height) / 2};
+}
+
+void PlaySound(const std::string& name, int mode) {
+    bool wait;
+    if (mode == 0) {
+        wait = false;
+    } else if (mode == 1) {
+        wait = true;
+    } else {
+        ShowMessage("ID Nummer für Wav nicht bekannt !");
+        wait = (mode & 1) == 0;  // the bit that asks for asynchronous playback
+    }
+    if (!ThePlatform().sound->Play(SoundDir + name + ".wav", wait)) ShowMessage("Sound defekt !");
+}
+
+void WaitSeconds(int noEvents, double seconds) {
+    Clock& clock = *ThePlatform().clock;
+    const std::uint64_t t0 = clock.TickMs();
+    const double wanted = seconds * 1000.0;
+    while (static_cast<double>(clock.TickMs() - t0) < wanted) {
+        if (noEvents == 0) ProcessPendingMessages();
+        clock.SleepMs(1);
+    }
+}
+
+bool RunAndWait(const std::string& program, const std::string& parameters, const std::string& folder) {
+    if (ThePlatform().processes->RunAndWait(program, {parameters}, folder)) return true;
+    ShowMessage("Fehler beim Aufruf von " + folder + program + " !", MessageKind::Error);
+    return false;
+}
+
+std::string RepeatText(int count, const std::string& text) {
+    std::string s;
+    for (int i = 0; i < count; ++i) s += text;
+    return s;
+}
+
+void ProcessPendingMessages() { ThePlatform().desktop->ProcessPendingMessages(); }
+
+}  // namespace tmf

@@ -1,0 +1,34 @@
+#pragma once
+// "Liste.dat" (20 settings lines and the 101 check-list slots) and
+// "Termin.dat" (the term names): text files of scrambled lines.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tmf {
+
+inline constexpr const char* kCheckListFileName = "Liste.dat";
+inline constexpr const char* kTermNamesFileName = "Termin.dat";
+
+// Splits the bytes into lines that end only at CR LF. Scrambling can turn a
+// character into a lone CR, LF or the byte 26, so those are text here; a
+// last line without CR LF counts too.
+std::vector<std::string_view> SplitCrLfLines(std::string_view bytes);
+
+// One line of these files to UTF-8: at most 255 bytes, unscrambled with the
+// key of its length.
+std::string DecodeListLine(std::string_view bytes);
+std::string EncodeListLine(std::string_view utf8);
+
+// Reads DataDir + "Liste.dat" into ListLines and drops files that no longer
+// exist from the check list (rewriting the file then). False when the file
+// could not be read; ListLines is then unchanged.
+bool LoadCheckList();
+bool SaveCheckList();
+
+// Reads DataDir + "Termin.dat" into TermNames, creating the file when it is
+// missing.
+void LoadTermNames();
+bool SaveTermNames();
+
+}  // namespace tmf

@@ -1,0 +1,26 @@
+#include "Ports.h"
+
+namespace tmf {
+
+namespace {
+Platform gPlatform;
+}
+
+Platform& ThePlatform() { return gPlatform; }
+void InstallPlatform(const Platform& platform) { gPlatform = platform; }
+
+void ShowMessage(const std::string& text, MessageKind kind) {
+    gPlatform.dialogs->ShowMessage(text, kind);
+}
+
+Answer Ask(const std::string& text, MessageKind kind, Buttons buttons) {
+    return gPlatform.dialogs->Ask(text, kind, buttons);
+}
+
+std::chrono::sys_days Today() { return gPlatform.clock->Today(); }
+
+void ShowProgress(const std::string& text, float position, float total) {
+    if (gPlatform.progress) gPlatform.progress->ShowProgress(text, position, total);
+}
+
+}  // namespace tmf

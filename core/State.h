@@ -1,0 +1,68 @@
+#pragma once
+// The program's one process-wide state. Every window, the check run, the sort
+// and printing work on it directly; there is no document object.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "EntryTable.h"
+
+namespace tmf {
+
+inline constexpr const char* kVersionText = "2.27";
+inline constexpr int kListLineCount = 121;
+inline constexpr int kSettingsLineCount = 20;
+inline constexpr int kCheckListSlots = 101;
+inline constexpr int kTermNameSlots = 101;
+inline constexpr int kMaxEntries = 32000;
+
+// Settings lines (0..19 of ListLines).
+enum SettingsLine : int {
+    MarkerLine = 10,
+    CheckDaily = 12,
+    CountdownSeconds = 14,
+    FontName = 15,
+    CheckAtStart = 16,
+    CheckInBackground = 17,
+    WindowOffsetY = 18,
+    WindowOffsetX = 19,
+};
+
+// Editor modes.
+inline constexpr const char* kModeNew = "Eintrag NEU";
+inline constexpr const char* kModeEdit = "Eintrag BEARBEITEN";
+inline constexpr const char* kModeCheck = "Prüfen";
+inline constexpr const char* kModeDelete = "löschen";
+
+extern EntryTableType EntryTable;
+extern std::int32_t EntryCount;
+extern std::int32_t Modified;
+extern std::array<std::string, kListLineCount> ListLines;
+extern std::array<std::string, kTermNameSlots> TermNames;
+extern std::int32_t SelectedEntry;
+extern std::int32_t EditIndex;
+extern std::string EditorMode;
+extern std::int32_t AutostartRequest;
+extern std::string VersionText;
+extern std::string ProgramDir;
+extern std::string DataDir;
+extern std::string SoundDir;
+extern std::string SpecialDir;
+
+inline std::string& SettingsLines(int line) { return ListLines.at(static_cast<std::size_t>(line)); }
+inline std::string& CheckList(int slot) { return ListLines.at(static_cast<std::size_t>(20 + slot)); }
+inline std::string& CurrentFile() { return CheckList(0); }
+// A settings line read as an integer (0 when it is not a number).
+std::int64_t SettingValue(int line);
+inline bool SettingOn(int line) { return SettingValue(line) == 1; }
+
+// Rows 0..n kept, the rest dropped, empty rows added.
+void ResizeEntryTable(int lastRow);
+// Moves the rows after r up by one and decreases EntryCount.
+void DeleteEntry(int row);
+void SwapEntries(int a, int b);
+
+// The state as at program start, before anything is loaded.
+void ResetProgramState();
+
+}  // namespace tmf
