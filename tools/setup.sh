@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev qt6-translations-l10n libqt6svg6
+  qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
   fonts-liberation2 xdg-utils
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth imagemagick poppler-utils desktop-file-utils
