@@ -1,0 +1,5 @@
+#include "CheckResults.h"
+
+namespace tmf {
+CheckResultsType CheckResults;
+}

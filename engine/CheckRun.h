@@ -1,0 +1,18 @@
+#pragma once
+// The check run: walks every file of the check list, reports first and
+// second warnings, dates due today and dates passed over since the file's
+// last check, keeps each entry's warning state in the file, and saves.
+#include <string_view>
+
+namespace tmf {
+
+// mode "Auto" (start-up: changed files are saved) or "Manuel" (by hand:
+// changed files other than the current one are offered for saving). Returns
+// false when the current file (slot 0) could not be loaded; nothing has been
+// written into it then.
+bool CheckDates(std::string_view mode);
+
+// True while a check run is under way; a second one must not start.
+bool CheckRunning();
+
+}  // namespace tmf

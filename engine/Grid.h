@@ -1,0 +1,37 @@
+#pragma once
+// The main list: a plain grid of texts owned here and shown by the main
+// window through a table model, so that 32,000 rows fill in a blink.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "Views.h"
+
+namespace tmf {
+
+inline constexpr int kGridColumns = 5;
+inline constexpr std::array<int, kGridColumns> kGridColumnWidths = {40, 180, 180, 100, 70};
+
+struct StringGrid {
+    // Row 0 is the title row, rows 1.. show the entries of the same number.
+    std::vector<std::array<std::string, kGridColumns>> cells{1};
+    // Hidden rows belong to positions, not entries: a refill keeps them.
+    std::vector<char> hidden{0};
+    std::array<int, kGridColumns> columnWidths = kGridColumnWidths;
+
+    int rowCount() const { return static_cast<int>(cells.size()); }
+    void setRowCount(int rows);
+    std::string& cell(int column, int row) { return cells.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column)); }
+};
+
+extern StringGrid MainGrid;  // SG
+
+// Writes the entries into the grid: row number, names, term name and the
+// value chosen by the file's output choice; updates the status bar.
+void FillGrid();
+// Row count EntryCount + 1 and the standard column widths.
+void SetupGrid();
+// A dialog's position relative to the main window.
+WindowRect PlaceBesideMain(int width, int height, int dx, int dy);
+
+}  // namespace tmf
