@@ -21,19 +21,27 @@ void EditCheckList(const std::string& text, std::string_view command) {
             ShowMessage("Prüfliste ist Voll !");
             return;
         }
-        for (int k = 0; k < used; ++k) {
-            if (SameFile(CheckList(k), text)) {
+        // The program keeps the used slots together, but a "Liste.dat" from
+        // elsewhere may have gaps: look at every slot, and move only the
+        // slots before the first free one, so that none beyond it is lost.
+        for (int k = 0; k < kCheckListSlots; ++k) {
+            if (!CheckList(k).empty() && SameFile(CheckList(k), text)) {
                 std::swap(CheckList(k), CheckList(0));
                 return;
             }
         }
-        for (int k = used - 1; k >= 0; --k) CheckList(k + 1) = CheckList(k);
+        int firstFree = 0;
+        while (!CheckList(firstFree).empty()) ++firstFree;
+        for (int k = firstFree - 1; k >= 0; --k) CheckList(k + 1) = CheckList(k);
         CheckList(0) = Utf8Left(text, 255);
     } else if (command == "Raus") {
         auto k = ParseInteger(text);
         if (!k || *k < 0 || *k >= kCheckListSlots || used == 0) return;
         for (int i = static_cast<int>(*k); i <= 99; ++i) CheckList(i) = CheckList(i + 1);
-        CheckList(used - 1).clear();
+        // Moving up vacates the last slot. On a list without gaps that is the
+        // last used one; with gaps, clearing the last used index would drop a
+        // listed file and leave slot 100 doubled.
+        CheckList(kCheckListSlots - 1).clear();
     } else if (command == "Vorne") {
         auto k = ParseInteger(text);
         if (!k || *k < 0 || *k >= kCheckListSlots) return;

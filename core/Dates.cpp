@@ -206,7 +206,8 @@ std::string TextLine(std::string_view text, int n) {
             result += "  ";
             continue;
         }
-        if (++breaks == 2 * n) break;
+        // Counted in 64 bits: the caller's n may be anything an int holds.
+        if (++breaks == 2 * static_cast<long long>(n)) break;
         if (c == '\n') result.clear();
     }
     return result;
