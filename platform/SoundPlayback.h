@@ -1,0 +1,51 @@
+#pragma once
+// One sound on its way through an audio sink. It ends when the sink has run
+// out of data, or when a guard timer of the sound's length plus a margin
+// fires, whichever comes first: a sink that never reports the end must not
+// keep the program waiting.
+#include <QAudioDevice>
+#include <QBuffer>
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+
+class QAudioSink;
+
+namespace tmf::qt {
+
+struct WavSound;
+
+class SoundPlayback : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds kMargin{3000};
+
+    SoundPlayback(const QAudioDevice& device, const WavSound& sound, QObject* parent = nullptr);
+    ~SoundPlayback() override;
+
+    // False when the sink refused to start.
+    bool start();
+    void stop();
+    bool isFinished() const { return finished_; }
+
+signals:
+    void finished();
+
+private:
+    void finish();
+
+    QAudioDevice device_;
+    QByteArray pcm_;
+    QBuffer buffer_;
+    QTimer guard_;
+    std::unique_ptr<QAudioSink> sink_;
+    int channels_ = 0;
+    int sampleRate_ = 0;
+    int bits_ = 0;
+    bool finished_ = false;
+};
+
+}  // namespace tmf::qt
