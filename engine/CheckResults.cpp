@@ -1,5 +1,61 @@
 #include "CheckResults.h"
 
+#include "Ports.h"
+#include "State.h"
+
 namespace tmf {
+
 CheckResultsType CheckResults;
+
+namespace {
+int RowCount() {
+    const auto n = CheckResults(0, 0).asInteger();
+    return n < 0 ? 0 : (n > CheckResults.lastRow() ? CheckResults.lastRow() : static_cast<int>(n));
 }
+}  // namespace
+
+void SortCheckResults() {
+    const int n = RowCount();
+    for (int gap = n / 2; gap > 0; gap /= 2) {
+        for (int k = 1; k <= n - gap; ++k) {
+            for (int j = k; j >= 1 && CheckResults(1, j).asInteger() < CheckResults(1, j + gap).asInteger(); j -= gap)
+                CheckResults.swapRows(j, j + gap);
+        }
+    }
+}
+
+void DeleteFlaggedEntries() {
+    const int n = RowCount();
+    for (int i = 1; i <= n; ++i) {
+        const auto kind = CheckResults(1, i).asInteger();
+        const int entry = static_cast<int>(CheckResults(0, i).asInteger());
+        if ((kind != DueToday && kind != PassedOver) || entry < 1 || entry > EntryCount) continue;
+        if (!EntryTable(Loeschen, entry).asBoolean()) continue;
+        ShowMessage(EntryTable(Vorname, entry).asText() + " " + EntryTable(Nachname, entry).asText() +
+                    " , wird nun gelöscht !");
+        Modified = 1;
+        DeleteEntry(entry);
+        for (int k = i + 1; k <= n; ++k) {
+            const auto other = CheckResults(0, k).asInteger();
+            if (other == entry) CheckResults(0, k) = Cell(0);  // its entry is gone
+            else if (other > entry) CheckResults(0, k) = Cell(other - 1);
+        }
+    }
+}
+
+const char* CheckKindLabel(int kind) {
+    switch (kind) {
+        case FirstWarning: return "1.Warnung";
+        case SecondWarning: return "2.Warnung";
+        case DueToday: return "Heute Termin";
+        case PassedOver: return "Übergangen";
+        default: return "";
+    }
+}
+
+std::string CheckSummary() {
+    return CheckResults(3, 0).asText() + " Termin(e)" + " , " +
+           std::to_string(CheckResults(1, 0).asInteger() + CheckResults(2, 0).asInteger()) + " Warnung(en)";
+}
+
+}  // namespace tmf

@@ -3,6 +3,7 @@
 // Row 0: count n, first-warning count, second-warning count, due-today
 // count, file path. Rows 1..n: entry row, kind, message text, days remaining.
 #include <array>
+#include <string>
 #include <vector>
 
 #include "Cell.h"
@@ -30,5 +31,23 @@ private:
 };
 
 extern CheckResultsType CheckResults;
+
+}  // namespace tmf
+
+namespace tmf {
+
+// Orders rows 1..n by kind, highest first, with the dialog's own Shell sort
+// (rows of equal kind end where this procedure leaves them).
+void SortCheckResults();
+
+// The deletion pass of the results dialog: every due-today or passed-over
+// row whose entry is flagged "bei Termin Datensatz LÖSCHEN" deletes exactly
+// the entry it was found for, announcing it first. Rows behind a deleted
+// entry are moved along, so later rows still name the right entry.
+void DeleteFlaggedEntries();
+
+// The label and the summary line the dialog shows.
+const char* CheckKindLabel(int kind);
+std::string CheckSummary();
 
 }  // namespace tmf

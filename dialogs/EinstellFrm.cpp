@@ -1,0 +1,7 @@
+#include "EinstellFrm.h"
+
+TEinstellF::TEinstellF(QWidget* parent) : QDialog(parent) {
+    setObjectName("EinstellF");
+    setWindowTitle("Einstellungen");
+    resize(368, 215);
+}

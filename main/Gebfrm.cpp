@@ -1,0 +1,173 @@
+#include "Gebfrm.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QShortcut>
+#include <QApplication>
+
+#include "Dates.h"
+#include "Grid.h"
+#include "Ports.h"
+#include "Sort.h"
+#include "Startup.h"
+#include "State.h"
+#include "ui_Gebfrm.h"
+
+using namespace tmf;
+
+namespace {
+const QStringList kOutputChoices = {"Termin", "Jahre", "Tage", "Resttage"};
+const QStringList kSortChoices = {"Keine",         "Vorname dann Nachname", "Nachname dann Vorname", "Zeitraum aufsteigend",
+                                  "Zeitraum absteigend", "Termin",          "Terminart dann Termin"};
+}  // namespace
+
+TGebF::TGebF(QWidget* parent) : QWidget(parent), ui(new Ui::TGebF), Timer1(new QTimer(this)), model(new GridModel(this)) {
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setFixedSize(594, 376);
+    ui->GroupBox1->setVisible(false);
+    ui->GroupBox1->raise();
+    ui->ProzentText->raise();
+    ui->Panel5->raise();
+
+    QFont clock("Liberation Sans");
+    clock.setPixelSize(17);
+    clock.setBold(true);
+    ui->Panel3->setFont(clock);
+    ui->Panel3->setStyleSheet("color: #ff0000;");
+    ui->Label1->setCursor(Qt::PointingHandCursor);
+    ui->Prozent->setStyleSheet("QProgressBar { border: none; background: #d4d0c8; } "
+                               "QProgressBar::chunk { background: #000080; }");
+
+    model->valueTitle = [this] { return ui->ComboBox1->currentText(); };
+    SetupGridView();
+
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(10000);
+    connect(Timer1, &QTimer::timeout, this, &TGebF::Timer1Timer);
+    Timer1->start();
+
+    connect(ui->ComboBox1, qOverload<int>(&QComboBox::currentIndexChanged), this, &TGebF::ComboBox1Change);
+    connect(ui->ComboBox2, qOverload<int>(&QComboBox::currentIndexChanged), this, &TGebF::ComboBox2Change);
+    connect(ui->Ende, &QToolButton::clicked, this, &TGebF::EndeClick);
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, &TGebF::EndeClick);
+}
+
+TGebF::~TGebF() { delete ui; }
+
+void TGebF::SetupGridView() {
+    QTableView* sg = ui->SG;
+    sg->setModel(model);
+    sg->verticalHeader()->setVisible(false);
+    sg->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sg->verticalHeader()->setDefaultSectionSize(17);
+    sg->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sg->horizontalHeader()->setFixedHeight(18);
+    sg->horizontalHeader()->setHighlightSections(false);
+    sg->setSelectionBehavior(QAbstractItemView::SelectRows);
+    sg->setSelectionMode(QAbstractItemView::SingleSelection);
+    sg->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sg->setShowGrid(true);
+    sg->setWordWrap(false);
+    sg->setCornerButtonEnabled(false);
+    for (int c = 0; c < kGridColumns; ++c) sg->setColumnWidth(c, MainGrid.columnWidths[static_cast<std::size_t>(c)]);
+}
+
+void TGebF::GridChanged() {
+    model->Reset();
+    for (int c = 0; c < kGridColumns; ++c)
+        ui->SG->setColumnWidth(c, MainGrid.columnWidths[static_cast<std::size_t>(c)]);
+    ApplyHiddenRows();
+}
+
+void TGebF::ApplyHiddenRows() {
+    const int rows = MainGrid.rowCount();
+    for (int r = 1; r < rows; ++r)
+        if (MainGrid.hidden[static_cast<std::size_t>(r)]) ui->SG->setRowHidden(r - 1, true);  // grid row r is model row r - 1
+}
+
+void TGebF::SetStatusPanel(int panel, const std::string& text) {
+    QLabel* labels[] = {ui->StatusPanel0, ui->StatusPanel1, ui->StatusPanel2};
+    if (panel >= 0 && panel < 3) labels[panel]->setText(QString::fromStdString(text));
+}
+
+void TGebF::SetProgressText(const std::string& text) { ui->ProzentText->setText(QString::fromStdString(text)); }
+void TGebF::SetProgressValue(int percent) { ui->Prozent->setValue(percent); }
+void TGebF::SetEnabled(bool enabled) { setEnabled(enabled); }
+
+WindowRect TGebF::Geometry() {
+    const QRect f = frameGeometry();
+    return {f.x(), f.y(), f.width(), f.height()};
+}
+
+void TGebF::MoveTo(int left, int top) { move(left, top); }
+
+void TGebF::FillChoiceLists(int outputChoice, int sortChoice) {
+    const QSignalBlocker b1(ui->ComboBox1);
+    const QSignalBlocker b2(ui->ComboBox2);
+    ui->ComboBox1->clear();
+    ui->ComboBox1->addItems(kOutputChoices);
+    ui->ComboBox1->setCurrentIndex(outputChoice >= 0 && outputChoice < kOutputChoices.size() ? outputChoice : -1);
+    ui->ComboBox2->clear();
+    ui->ComboBox2->addItems(kSortChoices);
+    ui->ComboBox2->setCurrentIndex(sortChoice >= 0 && sortChoice < kSortChoices.size() ? sortChoice : -1);
+}
+
+void TGebF::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+void TGebF::ShowWindow() { show(); }
+void TGebF::HideInternalGroup() { ui->GroupBox1->setVisible(false); }
+
+QString TGebF::ClockLine() {
+    const auto today = Today();
+    const TimeOfDay now = ThePlatform().clock->Now();
+    return QString::fromStdString(WeekdayName(today) + ", " + FormatDate(today) + "  ") +
+           QString("%1:%2").arg(now.hour, 2, 10, QChar('0')).arg(now.minute, 2, 10, QChar('0'));
+}
+
+void TGebF::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TGebF::FormShow() { ui->Panel3->setText(ClockLine()); }
+void TGebF::Timer1Timer() { ui->Panel3->setText(ClockLine()); }
+
+void TGebF::ComboBox1Change(int index) {
+    EntryTable(HeaderOutputChoice, 0) = Cell(std::to_string(index));
+    FillGrid();
+    ui->SG->horizontalHeader()->viewport()->update();
+}
+
+void TGebF::ComboBox2Change(int index) {
+    EntryTable(HeaderSortChoice, 0) = Cell(std::to_string(index));
+    SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
+    FillGrid();
+}
+
+bool TGebF::EndProgram() {
+    if (!ExitProcedure()) return false;
+    QuitProgram();
+    return true;
+}
+
+void TGebF::EndeClick() { EndProgram(); }
+
+void TGebF::QuitProgram() {
+    SetProgramEnding(true);
+    for (QWidget* w : QApplication::topLevelWidgets()) w->close();
+    QCoreApplication::exit(0);
+}
+
+void TGebF::closeEvent(QCloseEvent* event) {
+    if (ProgramEnding()) {
+        event->accept();
+        return;
+    }
+    // The close box runs the exit procedure; a cancelled save question keeps
+    // the window open.
+    event->ignore();
+    EndeClick();
+}
