@@ -69,7 +69,7 @@ QString AutostartEntry(const QString& programPath, const QString& itemName) {
     QString entry;
     entry += QLatin1String("[Desktop Entry]\n");
     entry += QLatin1String("Type=Application\n");
-    entry += QLatin1String("Version=1.5\n");
+    entry += QLatin1String("Version=1.0\n");
     entry += QLatin1String("Name=") + EscapeString(ItemNameOrDefault(itemName)) + QLatin1Char('\n');
     entry += QLatin1String("Comment=Termine prüfen und an Geburtstage erinnern\n");
     entry += QLatin1String("Exec=") + QuoteExecArgument(programPath) + QLatin1Char('\n');
