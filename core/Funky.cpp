@@ -1,5 +1,7 @@
 #include "Funky.h"
 
+#include <vector>
+
 #include "FileIo.h"
 #include "Ports.h"
 #include "State.h"
@@ -41,14 +43,20 @@ void WaitSeconds(int noEvents, double seconds) {
     Clock& clock = *ThePlatform().clock;
     const std::uint64_t t0 = clock.TickMs();
     const double wanted = seconds * 1000.0;
-    while (static_cast<double>(clock.TickMs() - t0) < wanted) {
+    // repeat ... until: pending events are served at least once, even for 0 s.
+    while (true) {
         if (noEvents == 0) ProcessPendingMessages();
+        if (static_cast<double>(clock.TickMs() - t0) >= wanted) break;
         clock.SleepMs(1);
     }
 }
 
 bool RunAndWait(const std::string& program, const std::string& parameters, const std::string& folder) {
-    if (ThePlatform().processes->RunAndWait(program, {parameters}, folder)) return true;
+    // The command line is program + " " + parameters: empty parameters are no
+    // argument at all, not one empty argument.
+    std::vector<std::string> arguments;
+    if (!parameters.empty()) arguments.push_back(parameters);
+    if (ThePlatform().processes->RunAndWait(program, arguments, folder)) return true;
     ShowMessage("Fehler beim Aufruf von " + folder + program + " !", MessageKind::Error);
     return false;
 }
