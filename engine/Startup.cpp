@@ -30,9 +30,11 @@ constexpr const char* kProgramFileName = "Termif98";
 // open that file instead of failing on the same one again.
 void TakeLoadFailurePath() {
     const std::string testFile = DataDir + kTestFileName;
-    if (FileExists(testFile)) {
+    if (FileExists(testFile) && !SameFile(CurrentFile(), testFile)) {
         // An earlier failure made it and the user may have filled it since:
-        // its entries must not lose their header.
+        // its entries must not lose their header. When it is the file that
+        // failed, its header is what is broken, and keeping it would end
+        // every start from now on.
         ResetData("F[]", kTestFileName);
     } else {
         ResetToTestFile();
