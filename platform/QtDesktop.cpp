@@ -5,7 +5,9 @@
 
 namespace tmf::qt {
 
-void QtDesktop::ProcessPendingMessages() { QCoreApplication::processEvents(); }
+void QtDesktop::ProcessPendingMessages() {
+    QCoreApplication::processEvents();
+}
 
 ScreenSize QtDesktop::Screen() {
     const QScreen* screen = QGuiApplication::primaryScreen();

@@ -12,10 +12,14 @@ namespace {
 
 QMessageBox::Icon IconOf(MessageKind kind) {
     switch (kind) {
-    case MessageKind::Warning: return QMessageBox::Warning;
-    case MessageKind::Error: return QMessageBox::Critical;
-    case MessageKind::Confirmation: return QMessageBox::Question;
-    case MessageKind::Information: break;
+        case MessageKind::Warning:
+            return QMessageBox::Warning;
+        case MessageKind::Error:
+            return QMessageBox::Critical;
+        case MessageKind::Confirmation:
+            return QMessageBox::Question;
+        case MessageKind::Information:
+            break;
     }
     return QMessageBox::Information;
 }
@@ -67,17 +71,25 @@ void SetUpMessageBox(QMessageBox& box, const QString& text, MessageKind kind, Bu
 
 Answer AnswerOf(const QMessageBox& box, Buttons buttons) {
     switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::Cancel: return Answer::Cancel;
-    case QMessageBox::Ok: return Answer::Ok;
-    default: break;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        case QMessageBox::Cancel:
+            return Answer::Cancel;
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        default:
+            break;
     }
     // Closed some other way: the same as Escape.
     switch (buttons) {
-    case Buttons::Ok: return Answer::Ok;
-    case Buttons::YesNo: return Answer::No;
-    case Buttons::YesNoCancel: return Answer::Cancel;
+        case Buttons::Ok:
+            return Answer::Ok;
+        case Buttons::YesNo:
+            return Answer::No;
+        case Buttons::YesNoCancel:
+            return Answer::Cancel;
     }
     return Answer::Cancel;
 }

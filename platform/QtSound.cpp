@@ -19,7 +19,9 @@ constexpr qint64 kMaxWavBytes = 64 * 1024 * 1024;
 
 QtSound::QtSound() = default;
 
-QtSound::~QtSound() { StopCurrent(); }
+QtSound::~QtSound() {
+    StopCurrent();
+}
 
 void QtSound::StopCurrent() {
     if (current_) {
@@ -66,6 +68,8 @@ bool QtSound::Play(const std::string& path, bool wait) {
     return true;
 }
 
-void QtSound::Beep() { QApplication::beep(); }
+void QtSound::Beep() {
+    QApplication::beep();
+}
 
 }  // namespace tmf::qt

@@ -91,7 +91,9 @@ bool SoundPlayback::start() {
     return true;
 }
 
-void SoundPlayback::stop() { finish(); }
+void SoundPlayback::stop() {
+    finish();
+}
 
 void SoundPlayback::finish() {
     if (finished_) return;

@@ -17,11 +17,20 @@ QString EscapeString(const QString& text) {
     out.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case '\\': out += QLatin1String("\\\\"); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        case '\r': out += QLatin1String("\\r"); break;
-        case '\t': out += QLatin1String("\\t"); break;
-        default: out += c;
+            case '\\':
+                out += QLatin1String("\\\\");
+                break;
+            case '\n':
+                out += QLatin1String("\\n");
+                break;
+            case '\r':
+                out += QLatin1String("\\r");
+                break;
+            case '\t':
+                out += QLatin1String("\\t");
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -54,7 +63,8 @@ QString AutostartFileName(const QString& itemName) {
 QString QuoteExecArgument(const QString& argument) {
     QString quoted = QStringLiteral("\"");
     for (const QChar c : argument) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\')) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+            c == QLatin1Char('\\')) {
             quoted += QLatin1Char('\\');
         }
         quoted += c;
@@ -78,6 +88,7 @@ QString AutostartEntry(const QString& programPath, const QString& itemName) {
 }
 
 bool XdgAutostart::Add(const std::string& programPath, const std::string& itemName) {
+    if (programPath.empty()) return false;  // an entry that starts nothing
     const QString folder = AutostartFolder();
     if (!QDir().mkpath(folder)) return false;
     QSaveFile file(folder + AutostartFileName(QString::fromStdString(itemName)));

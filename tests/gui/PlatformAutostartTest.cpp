@@ -29,8 +29,10 @@ public:
         qputenv(name, value);
     }
     ~ScopedEnv() {
-        if (old_) qputenv(name_, *old_);
-        else qunsetenv(name_);
+        if (old_)
+            qputenv(name_, *old_);
+        else
+            qunsetenv(name_);
     }
 
 private:
@@ -58,12 +60,18 @@ QStringList ExecArguments(const QString& value) {
     for (qsizetype i = 0; i < value.size(); ++i) {
         if (value[i] == QLatin1Char('\\') && i + 1 < value.size()) {
             const QChar n = value[++i];
-            if (n == QLatin1Char('n')) unescaped += QLatin1Char('\n');
-            else if (n == QLatin1Char('t')) unescaped += QLatin1Char('\t');
-            else if (n == QLatin1Char('r')) unescaped += QLatin1Char('\r');
-            else if (n == QLatin1Char('s')) unescaped += QLatin1Char(' ');
-            else if (n == QLatin1Char('\\')) unescaped += QLatin1Char('\\');
-            else unescaped += QLatin1Char('\\'), unescaped += n;
+            if (n == QLatin1Char('n'))
+                unescaped += QLatin1Char('\n');
+            else if (n == QLatin1Char('t'))
+                unescaped += QLatin1Char('\t');
+            else if (n == QLatin1Char('r'))
+                unescaped += QLatin1Char('\r');
+            else if (n == QLatin1Char('s'))
+                unescaped += QLatin1Char(' ');
+            else if (n == QLatin1Char('\\'))
+                unescaped += QLatin1Char('\\');
+            else
+                unescaped += QLatin1Char('\\'), unescaped += n;
         } else {
             unescaped += value[i];
         }
@@ -74,9 +82,12 @@ QStringList ExecArguments(const QString& value) {
     for (qsizetype i = 0; i < unescaped.size(); ++i) {
         const QChar c = unescaped[i];
         if (quoted) {
-            if (c == QLatin1Char('\\') && i + 1 < unescaped.size()) current += unescaped[++i];
-            else if (c == QLatin1Char('"')) quoted = false;
-            else current += c;
+            if (c == QLatin1Char('\\') && i + 1 < unescaped.size())
+                current += unescaped[++i];
+            else if (c == QLatin1Char('"'))
+                quoted = false;
+            else
+                current += c;
         } else if (c == QLatin1Char('"')) {
             quoted = inArg = true;
         } else if (c == QLatin1Char(' ')) {
@@ -149,10 +160,12 @@ TEST_F(PlatformAutostart, AddCreatesTheMissingFoldersAndLeavesNoTemporaryFiles) 
 TEST_F(PlatformAutostart, ARelativeConfigHomeIsIgnoredInFavourOfTheHomeFolder) {
     ScopedEnv relative{"XDG_CONFIG_HOME", "relative/cfg"};
     ASSERT_TRUE(autostart.Add("/opt/Termif98", "Termifolio98"));
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(dir.file("home/.config/autostart/Termifolio98.desktop"))));
+    EXPECT_TRUE(
+        QFile::exists(QString::fromStdString(dir.file("home/.config/autostart/Termifolio98.desktop"))));
     EXPECT_FALSE(QDir(QStringLiteral("relative")).exists());
     EXPECT_TRUE(autostart.Remove("Termifolio98"));
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.file("home/.config/autostart/Termifolio98.desktop"))));
+    EXPECT_FALSE(
+        QFile::exists(QString::fromStdString(dir.file("home/.config/autostart/Termifolio98.desktop"))));
 }
 
 TEST_F(PlatformAutostart, AnUnsetConfigHomeMeansDotConfigInTheHomeFolder) {
@@ -168,7 +181,9 @@ TEST_F(PlatformAutostart, RemoveDeletesTheEntryAndAMissingEntryIsNoError) {
     EXPECT_TRUE(autostart.Remove("Termifolio98"));
 }
 
-TEST_F(PlatformAutostart, AddReportsFailureWhenTheFolderCannotBeMade) {
+TEST_F(PlatformAutostart, AddReportsFailureWhenTheFolderCannotBeMadeOrThereIsNoProgram) {
+    EXPECT_FALSE(autostart.Add("", "Termifolio98"));
+    EXPECT_FALSE(QFile::exists(entryPath));
     dir.write("cfg", "a file where the configuration folder should be");
     EXPECT_FALSE(autostart.Add("/opt/Termif98", "Termifolio98"));
 }

@@ -72,7 +72,8 @@ TEST(PlatformDesktop, TheScreenIsThePrimaryScreenAndPendingEventsAreDelivered) {
     EXPECT_EQ(desktop.Screen().width, size.width());
     EXPECT_EQ(desktop.Screen().height, size.height());
     bool delivered = false;
-    QMetaObject::invokeMethod(qApp, [&] { delivered = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [&] { delivered = true; }, Qt::QueuedConnection);
     desktop.ProcessPendingMessages();
     EXPECT_TRUE(delivered);
 }

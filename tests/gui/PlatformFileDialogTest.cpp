@@ -26,7 +26,9 @@ using tmf::test::WhenShown;
 
 namespace {
 
-QLineEdit* NameField(QFileDialog* d) { return d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); }
+QLineEdit* NameField(QFileDialog* d) {
+    return d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+}
 
 // Types name into the name field and presses the dialog's accept button.
 // Typing there unselects the listed file, as it does with the focus in it.
@@ -43,7 +45,8 @@ QStringList ListedNames(QFileDialog* d) {
     if (!view) return names;
     (void)QTest::qWaitFor([view] { return view->model()->rowCount(view->rootIndex()) > 0; }, 5000);
     const QModelIndex root = view->rootIndex();
-    for (int r = 0; r < view->model()->rowCount(root); ++r) names << view->model()->index(r, 0, root).data().toString();
+    for (int r = 0; r < view->model()->rowCount(root); ++r)
+        names << view->model()->index(r, 0, root).data().toString();
     names.sort();
     return names;
 }

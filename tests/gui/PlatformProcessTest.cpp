@@ -51,7 +51,8 @@ TEST(PlatformProcesses, AMissingWorkingFolderFailsToStart) {
 TEST(PlatformProcesses, WaitsUntilTheProgramHasWrittenItsFileInTheWorkingFolder) {
     tmf::test::TempDir dir;
     QtProcesses processes;
-    ASSERT_TRUE(processes.RunAndWait("/bin/sh", {"-c", "sleep 0.3; printf fertig > ergebnis.txt"}, dir.path()));
+    ASSERT_TRUE(
+        processes.RunAndWait("/bin/sh", {"-c", "sleep 0.3; printf fertig > ergebnis.txt"}, dir.path()));
     EXPECT_EQ(dir.read("ergebnis.txt"), "fertig");
 }
 
@@ -68,8 +69,8 @@ TEST(PlatformProcesses, AProgramThatReadsItsInputSeesAnEndInsteadOfWaitingForeve
     tmf::test::TempDir dir;
     QtProcesses processes;
     // Bounded, so that a regression shows as a failure rather than a hang.
-    ASSERT_TRUE(processes.RunAndWait(
-        "/bin/sh", {"-c", "timeout 5 cat > eingabe.txt; printf $? > status.txt"}, dir.path()));
+    ASSERT_TRUE(processes.RunAndWait("/bin/sh", {"-c", "timeout 5 cat > eingabe.txt; printf $? > status.txt"},
+                                     dir.path()));
     EXPECT_EQ(dir.read("status.txt"), "0") << "124: cat was still waiting for input";
     EXPECT_EQ(dir.read("eingabe.txt"), "");
 }

@@ -3,8 +3,8 @@
 // machine without an audio device.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QAudioDevice>
+#include <QElapsedTimer>
 #include <QMediaDevices>
 
 #include <filesystem>
@@ -17,7 +17,9 @@ using tmf::qt::QtSound;
 namespace {
 
 std::string ShippedSound(const char* name) {
-    return (std::filesystem::path(__FILE__).parent_path() / "../../data/musik" / name).lexically_normal().string();
+    return (std::filesystem::path(__FILE__).parent_path() / "../../data/musik" / name)
+        .lexically_normal()
+        .string();
 }
 
 }  // namespace

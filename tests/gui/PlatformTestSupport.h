@@ -14,7 +14,9 @@
 #include <ostream>
 
 // Internal linkage, so that other test files may print QString their own way.
-static inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+static inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 static inline void PrintTo(const QStringList& l, std::ostream* os) {
     *os << '{';
     for (qsizetype i = 0; i < l.size(); ++i) *os << (i ? ", \"" : "\"") << l[i].toStdString() << '"';
