@@ -2,7 +2,11 @@
 // the removal of vanished files from the check list, the term names.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 
 #include "CoreFixture.h"
@@ -203,6 +207,42 @@ TEST_F(ListFiles, UmlautInALineOf17CharactersIsTextNotALineBreak) {
     EXPECT_EQ(SettingsLines(FontName), font);
     EXPECT_EQ(SettingsLines(16), "1");
     EXPECT_EQ(SettingsLines(17), "");
+}
+
+TEST_F(ListFiles, PathWithUmlautInALineOf17CharactersStaysOneLine) {
+    // "/tmp/ä" + 7 characters + ".tmf": 17 characters, key 238, ä becomes LF.
+    if (!DirectoryExists("/tmp")) GTEST_SKIP() << "no /tmp";
+    std::mt19937 rng(std::random_device{}());
+    std::string path;
+    for (int attempt = 0; attempt < 50 && path.empty(); ++attempt) {
+        std::string name;
+        for (int i = 0; i < 7; ++i) name.push_back(static_cast<char>('a' + rng() % 26));
+        const std::string candidate = "/tmp/ä" + name + ".tmf";
+        int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            path = candidate;
+        }
+    }
+    ASSERT_FALSE(path.empty());
+    struct Remove {
+        std::string p;
+        ~Remove() { ::unlink(p.c_str()); }
+    } remove{path};
+    ASSERT_EQ(Utf8Length(path), 17u);
+    CurrentFile() = path;
+    CheckList(1) = existing("b.tmf");
+    ASSERT_TRUE(SaveCheckList());
+    const std::string bytes = dir.read("Liste.dat");
+    EXPECT_EQ(CountCrLf(bytes), 121u);
+    const std::string line20 = ScrambleText(Utf8ToCp1252(path));
+    EXPECT_EQ(line20[5], '\n');
+    EXPECT_NE(bytes.find(line20 + "\r\n"), std::string::npos);
+    ResetProgramState();
+    ASSERT_TRUE(LoadCheckList());
+    EXPECT_EQ(CurrentFile(), path);
+    EXPECT_EQ(CheckList(1), dir.file("b.tmf"));
+    EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(ListFiles, PathThatScramblesToLfCrAndEofBytesSurvives) {
