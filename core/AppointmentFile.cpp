@@ -147,6 +147,10 @@ bool SaveAppointmentFile(const std::string& name, std::string_view mode, std::st
                     "Die Einträge sind nicht vollständig geladen.", MessageKind::Error);
         return false;
     }
+    // Until the new file is in place the header goes on counting what the
+    // file on disk holds: a header-only write after a failed save must not
+    // cut the stored entries short.
+    const Cell storedCount = EntryTable(HeaderCount, 0);
     if (all) EntryTable(HeaderCount, 0) = Cell(n);
     std::string buffer(static_cast<std::size_t>(n + 1) * kRecordSize, '\0');
     auto* out = reinterpret_cast<unsigned char*>(buffer.data());
@@ -157,6 +161,7 @@ bool SaveAppointmentFile(const std::string& name, std::string_view mode, std::st
     IoError error;
     bool ok = all ? WriteFileAtomically(name, buffer, &error) : WriteFileAt(name, 0, buffer, &error);
     if (!ok) {
+        if (all) EntryTable(HeaderCount, 0) = storedCount;
         ShowMessage("Die Datei " + name + " konnte nicht gespeichert werden !\r\n" + error.reason +
                         "\r\nDie Datei auf dem Datenträger ist unverändert.",
                     MessageKind::Error);
