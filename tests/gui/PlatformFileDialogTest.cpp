@@ -10,6 +10,8 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <filesystem>
@@ -53,11 +55,19 @@ QStringList ListedNames(QFileDialog* d) {
 
 class PlatformFileDialog : public ::testing::Test {
 protected:
+    // Qt's file dialog keeps its history in the user's settings; ours stays
+    // in the test folder.
     void SetUp() override {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(dir.file("cfg")));
         dir.write("Familie.tmf", "x");
         dir.write("Verein.tmf", "x");
         dir.write("Notizen.txt", "x");
         dir.write("Liste.dat", "x");
+    }
+    void TearDown() override {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     }
     Dialogs::FileRequest Request(const std::string& title, bool askToCreate) const {
         return {title, dir.path(), "*.tmf", askToCreate};
