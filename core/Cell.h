@@ -33,6 +33,12 @@ public:
     std::string asText() const;
     // Borrowed text when the cell holds text, otherwise nullptr (hot paths).
     const std::string* textIf() const { return std::get_if<std::string>(&value_); }
+    // Makes the cell a text and hands out its string to be filled in place;
+    // a text cell keeps its storage, so reloading a table allocates nothing.
+    std::string& textToFill() {
+        if (auto* s = std::get_if<std::string>(&value_)) return *s;
+        return value_.emplace<std::string>();
+    }
 
     // Integer form, or nothing when the value does not convert (a text that
     // is not a whole number). Reals round half to even; true is -1.

@@ -13,19 +13,6 @@ constexpr std::array<char32_t, 32> kHigh = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 int ToCp1252(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
     for (std::size_t i = 0; i < kHigh.size(); ++i)
@@ -52,11 +39,54 @@ char32_t NextCodePoint(std::string_view s, std::size_t& i) {
 
 }  // namespace
 
+namespace {
+
+// The UTF-8 form of every byte, so that loading a file does one lookup per
+// character and one allocation per text.
+struct Utf8Form {
+    unsigned char length;
+    char bytes[3];
+};
+constexpr std::array<Utf8Form, 256> kUtf8Forms = [] {
+    std::array<Utf8Form, 256> forms{};
+    for (unsigned b = 0; b < 256; ++b) {
+        char32_t cp = b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : b;
+        Utf8Form& f = forms[b];
+        if (cp < 0x80) {
+            f = {1, {static_cast<char>(cp), 0, 0}};
+        } else if (cp < 0x800) {
+            f = {2, {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F)), 0}};
+        } else {
+            f = {3, {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                     static_cast<char>(0x80 | (cp & 0x3F))}};
+        }
+    }
+    return forms;
+}();
+
+}  // namespace
+
 void AppendCp1252AsUtf8(std::string& out, const unsigned char* bytes, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-        unsigned char b = bytes[i];
-        if (b < 0x80) out.push_back(static_cast<char>(b));
-        else AppendUtf8(out, b < 0xA0 ? kHigh[b - 0x80] : b);
+    constexpr std::size_t kChunk = 256;
+    char chunk[3 * kChunk];
+    while (n > 0) {
+        const std::size_t take = n < kChunk ? n : kChunk;
+        char* p = chunk;
+        for (std::size_t i = 0; i < take; ++i) {
+            const unsigned char b = bytes[i];
+            if (b < 0x80) {
+                *p++ = static_cast<char>(b);
+                continue;
+            }
+            const Utf8Form& f = kUtf8Forms[b];
+            p[0] = f.bytes[0];
+            p[1] = f.bytes[1];
+            p[2] = f.bytes[2];
+            p += f.length;
+        }
+        out.append(chunk, static_cast<std::size_t>(p - chunk));
+        bytes += take;
+        n -= take;
     }
 }
 

@@ -82,9 +82,12 @@ std::optional<std::string> ReadWholeFile(const std::string& path, IoError* error
     std::string data;
     data.resize(static_cast<std::size_t>(st.st_size));
     std::size_t done = 0;
+    char more[4096];
     while (true) {
-        if (done == data.size()) data.resize(data.size() + 65536);  // the file may have grown
-        ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+        // Once the expected size is in, read on into a small buffer: the file
+        // may have grown, and growing the big one now would copy all of it.
+        const bool full = done == data.size();
+        ssize_t n = full ? ::read(fd, more, sizeof more) : ::read(fd, data.data() + done, data.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             SetError(error, ErrnoText(errno));
@@ -92,6 +95,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, IoError* error
             return std::nullopt;
         }
         if (n == 0) break;
+        if (full) data.append(more, static_cast<std::size_t>(n));
         done += static_cast<std::size_t>(n);
     }
     data.resize(done);
