@@ -10,11 +10,13 @@
 #include "AppointmentFile.h"
 #include "CheckListEdit.h"
 #include "CoreFixture.h"
+#include "Cp1252.h"
 #include "Dates.h"
 #include "SampleFiles.h"
 #include "State.h"
 
 using namespace tmf;
+using namespace std::string_literals;
 using tmf::test::CoreTest;
 using tmf::test::EntrySpec;
 using tmf::test::ProgressCall;
@@ -92,6 +94,55 @@ TEST_F(AppointmentFile, SavedEntriesLoadBackFieldByField) {
     EXPECT_EQ(EntryTable(HeaderLastCheck, 0), Cell("14.06.2024"));
     EXPECT_TRUE(EntryTable(Loeschen, 2).asBoolean());
     EXPECT_EQ(EntryTable(Warnung1, 3), Cell(-14));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(AppointmentFile, BoundaryValuesComeBackCutAsTheFieldsHoldThem) {
+    std::string umlauts26;
+    for (int i = 0; i < 26; ++i) umlauts26 += "ü";
+    ResizeEntryTable(2);
+    EntryTable.row(0) = test::MakeHeader(2);
+    Row& a = EntryTable.row(1);
+    a[Vorname] = Cell(std::string(25, 'v'));
+    a[Nachname] = Cell(umlauts26);
+    a[TerminAm] = Cell("15.06.1980");
+    a[Bemerkung] = Cell(std::string(100, 'b'));
+    a[Warnung1] = Cell(70000);
+    a[Warnung2] = Cell(-1);
+    a[Erreicht] = Cell(1);
+    a[TelFaxMail] = Cell("Tel. 0221 „privat“\0\nFax € 0,12"s);
+    a[Adresse] = Cell(std::string(101, 'a'));
+    a[Loeschen] = Cell(true);
+    a[Terminart] = Cell("Sechzehn Zeiche");
+    Row& b = EntryTable.row(2);
+    b[Vorname] = Cell(std::string(26, 'w'));
+    b[TerminAm] = Cell("01.01.0100");
+    b[Warnung1] = Cell("40000");
+    b[Warnung2] = Cell(32767);
+    b[Erreicht] = Cell(200);
+    b[Loeschen] = Cell(false);
+    b[Terminart] = Cell("Sechzehn Zeichen");
+    EntryCount = 2;
+    ASSERT_TRUE(SaveAppointmentFile(path, "Alles", ""));
+    ResetProgramState();
+    ASSERT_EQ(LoadAppointmentFile(path, "Alles"), LoadResult::Loaded);
+    EXPECT_EQ(EntryTable(Vorname, 1), Cell(std::string(25, 'v')));
+    EXPECT_EQ(EntryTable(Nachname, 1).asText(), Utf8Left(umlauts26, 25));
+    EXPECT_EQ(EntryTable(Bemerkung, 1), Cell(std::string(100, 'b')));
+    EXPECT_EQ(EntryTable(Warnung1, 1), Cell(4464));
+    EXPECT_EQ(EntryTable(Warnung2, 1), Cell(-1));
+    EXPECT_EQ(EntryTable(Erreicht, 1), Cell(1));
+    EXPECT_EQ(EntryTable(TelFaxMail, 1), Cell("Tel. 0221 „privat“\0\nFax € 0,12"s));
+    EXPECT_EQ(EntryTable(Adresse, 1), Cell(std::string(100, 'a')));
+    EXPECT_EQ(EntryTable(Loeschen, 1), Cell(-1));
+    EXPECT_EQ(EntryTable(Terminart, 1), Cell("Sechzehn Zeiche"));
+    EXPECT_EQ(EntryTable(Vorname, 2), Cell(std::string(25, 'w')));
+    EXPECT_EQ(EntryTable(TerminAm, 2), Cell("01.01.0100"));
+    EXPECT_EQ(EntryTable(Warnung1, 2), Cell(-25536));
+    EXPECT_EQ(EntryTable(Warnung2, 2), Cell(32767));
+    EXPECT_EQ(EntryTable(Erreicht, 2), Cell(-56));
+    EXPECT_EQ(EntryTable(Loeschen, 2), Cell(0));
+    EXPECT_EQ(EntryTable(Terminart, 2), Cell("Sechzehn Zeiche"));
     EXPECT_TRUE(messages().empty());
 }
 
