@@ -45,7 +45,8 @@ Row DecodeAt(const std::string& bytes, std::size_t record) {
 
 std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -87,7 +88,8 @@ TEST_F(AppointmentFile, SavedEntriesLoadBackFieldByField) {
     for (int r = 1; r <= 25; ++r) {
         Row expected = test::MakeRow(entries[static_cast<std::size_t>(r - 1)]);
         for (int f = 0; f < kFieldCount; ++f)
-            EXPECT_EQ(EntryTable(f, r), expected[static_cast<std::size_t>(f)]) << "row " << r << " field " << f;
+            EXPECT_EQ(EntryTable(f, r), expected[static_cast<std::size_t>(f)])
+                << "row " << r << " field " << f;
     }
     EXPECT_EQ(EntryTable(HeaderCount, 0), Cell("25"));
     EXPECT_EQ(EntryTable(HeaderVersion, 0), Cell("2.27"));
@@ -270,7 +272,8 @@ TEST_F(AppointmentFile, CountWithNoEntryRecordsAtAllLoadsNone) {
 
 TEST_F(AppointmentFile, HalfARecordAtTheEndIsNoRecord) {
     std::string third = EntryBytes({"Carl"});
-    dir.write("Familie.tmf", HeaderWithCount("3") + EntryBytes({"Anna"}) + EntryBytes({"Bert"}) + third.substr(0, 200));
+    dir.write("Familie.tmf",
+              HeaderWithCount("3") + EntryBytes({"Anna"}) + EntryBytes({"Bert"}) + third.substr(0, 200));
     EXPECT_EQ(LoadAppointmentFile(path, "Alles"), LoadResult::Truncated);
     EXPECT_EQ(messages(), std::vector<std::string>{"Dateiende bei 2 einträgen erreicht !"});
     EXPECT_EQ(EntryCount, 2);
@@ -302,10 +305,9 @@ TEST_F(AppointmentFile, InvalidStoredDatesAreReportedAndGetTheFallback) {
     EXPECT_EQ(EntryTable(TerminAm, 5), Cell("01.01.0100"));
     EXPECT_EQ(EntryTable(TerminAm, 6), Cell("15.06.1980"));
     EXPECT_EQ(EntryTable(TerminAm, 7), Cell("01.01.0100"));
-    EXPECT_EQ(messages(), (std::vector<std::string>{DateErrorMessage(3, "31.04.2024"),
-                                                    DateErrorMessage(2, "29.02.2024"),
-                                                    DateErrorMessage(2, "15.06.0099"),
-                                                    DateErrorMessage(3, "")}));
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{DateErrorMessage(3, "31.04.2024"), DateErrorMessage(2, "29.02.2024"),
+                                        DateErrorMessage(2, "15.06.0099"), DateErrorMessage(3, "")}));
 }
 
 TEST_F(AppointmentFile, DateMessagesComeBeforeTheEndOfFileMessage) {
@@ -327,8 +329,8 @@ TEST_F(AppointmentFile, HeaderDateIsNotValidated) {
 
 TEST_F(AppointmentFile, HeaderOnlyLoadReadsRecordZeroAndTheCount) {
     PutOldTable(2);
-    dir.write("Familie.tmf", test::AppointmentFileBytes(
-                                 {{"A", "", "31.04.2024"}, {"B"}, {"C"}, {"D"}, {"E"}}, "14.06.2024", 3, 5));
+    dir.write("Familie.tmf", test::AppointmentFileBytes({{"A", "", "31.04.2024"}, {"B"}, {"C"}, {"D"}, {"E"}},
+                                                        "14.06.2024", 3, 5));
     ASSERT_EQ(LoadAppointmentFile(path, ""), LoadResult::Loaded);
     EXPECT_EQ(EntryCount, 5);
     EXPECT_EQ(EntryTable.lastRow(), 2);  // not resized
@@ -475,7 +477,9 @@ TEST_F(AppointmentFile, FailedFullSaveLeavesTheOldFileByteForByte) {
         EXPECT_EQ(dir.read("Familie.tmf"), original) << failAfter;
         EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"Familie.tmf"}) << "no temporary file left";
         ASSERT_EQ(platform.messages.size(), 1u);
-        EXPECT_EQ(platform.messages[0].text.rfind("Die Datei " + path + " konnte nicht gespeichert werden !", 0), 0u);
+        EXPECT_EQ(
+            platform.messages[0].text.rfind("Die Datei " + path + " konnte nicht gespeichert werden !", 0),
+            0u);
         EXPECT_EQ(platform.messages[0].kind, MessageKind::Error);
     }
     // Once the hook is off the same save works.
@@ -497,7 +501,8 @@ TEST_F(AppointmentFile, SaveIntoAMissingFolderFailsWithAMessage) {
     EXPECT_FALSE(SaveAppointmentFile(nowhere, "Alles", ""));
     EXPECT_FALSE(SaveAppointmentFile(nowhere, "", ""));
     ASSERT_EQ(messages().size(), 2u);
-    for (const auto& m : messages()) EXPECT_EQ(m.rfind("Die Datei " + nowhere + " konnte nicht gespeichert werden !", 0), 0u);
+    for (const auto& m : messages())
+        EXPECT_EQ(m.rfind("Die Datei " + nowhere + " konnte nicht gespeichert werden !", 0), 0u);
 }
 
 TEST_F(AppointmentFile, FullSaveKeepsTheFilePermissions) {

@@ -16,7 +16,8 @@ class CheckListEdit : public CoreTest {
 protected:
     void SetList(const std::vector<std::string>& files) {
         for (int k = 0; k < kCheckListSlots; ++k)
-            CheckList(k) = static_cast<std::size_t>(k) < files.size() ? files[static_cast<std::size_t>(k)] : "";
+            CheckList(k) =
+                static_cast<std::size_t>(k) < files.size() ? files[static_cast<std::size_t>(k)] : "";
     }
     std::vector<std::string> List() const {
         std::vector<std::string> out;
@@ -249,7 +250,8 @@ TEST_F(CheckListEdit, ResetWithANameSetsDefaultsAndTheCurrentFile) {
     EXPECT_EQ(SettingsLines(CheckInBackground), "0");
     EXPECT_EQ(SettingsLines(WindowOffsetY), "0");
     EXPECT_EQ(SettingsLines(WindowOffsetX), "0");
-    for (int k : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 13}) EXPECT_EQ(SettingsLines(k), "S" + std::to_string(k)) << k;
+    for (int k : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 13})
+        EXPECT_EQ(SettingsLines(k), "S" + std::to_string(k)) << k;
     EXPECT_EQ(CurrentFile(), DataDir + "Termif98.tmf");
     for (int k = 1; k <= 100; ++k) EXPECT_EQ(CheckList(k), files[static_cast<std::size_t>(k)]) << k;
 }

@@ -37,6 +37,8 @@ protected:
 };
 
 // A text made of n copies of c.
-inline std::string Chars(std::size_t n, char c = 'x') { return std::string(n, c); }
+inline std::string Chars(std::size_t n, char c = 'x') {
+    return std::string(n, c);
+}
 
 }  // namespace tmf::test

@@ -14,7 +14,9 @@ using tmf::test::CoreTest;
 
 namespace {
 
-year_month_day Ymd(int y, unsigned m, unsigned d) { return year{y} / month{m} / day{d}; }
+year_month_day Ymd(int y, unsigned m, unsigned d) {
+    return year{y} / month{m} / day{d};
+}
 
 // The anniversary as the spec and the mend describe it, written out again
 // here: the same day and month, 29 February on 1 March in a common year.
@@ -139,11 +141,11 @@ TEST_F(Dates, ValidateDateCodeThreeKeepsTheInputForm) {
     EXPECT_EQ(code, 3);
     EXPECT_EQ(ValidateDate("", &code), "01.01.0100");
     EXPECT_EQ(code, 3);
-    EXPECT_EQ(messages(), (std::vector<std::string>{DateErrorMessage(3, "31.04.2024"),
-                                                    DateErrorMessage(3, "29.02.2023"),
-                                                    DateErrorMessage(3, "kein Datum"),
-                                                    DateErrorMessage(3, "")}));
-    EXPECT_EQ(messages()[0].rfind("Datumsfehler: 3\r\n\r\n31.04.2024 ist kein gültiges Datum !\r\n\r\n", 0), 0u);
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{DateErrorMessage(3, "31.04.2024"), DateErrorMessage(3, "29.02.2023"),
+                                        DateErrorMessage(3, "kein Datum"), DateErrorMessage(3, "")}));
+    EXPECT_EQ(messages()[0].rfind("Datumsfehler: 3\r\n\r\n31.04.2024 ist kein gültiges Datum !\r\n\r\n", 0),
+              0u);
 }
 
 TEST_F(Dates, ValidateDateRefusesYearsBelow100WithCodeTwo) {
@@ -220,8 +222,8 @@ TEST_F(Dates, NormalisedFormIsRecognised) {
     EXPECT_TRUE(IsNormalizedDate("15.06.2024"));
     EXPECT_TRUE(IsNormalizedDate("29.02.2024"));
     EXPECT_TRUE(IsNormalizedDate("01.01.0100"));
-    for (const char* t : {"1.2.2003", "15.06.24", "29.02.2023", "32.01.2000", "15-06-2024", "15.06.0000",
-                          "", "aa.bb.cccc", "15.06.2024 "})
+    for (const char* t : {"1.2.2003", "15.06.24", "29.02.2023", "32.01.2000", "15-06-2024", "15.06.0000", "",
+                          "aa.bb.cccc", "15.06.2024 "})
         EXPECT_FALSE(IsNormalizedDate(t)) << t;
 }
 
@@ -252,8 +254,9 @@ TEST_F(Dates, EarlyYearsFormatAndParseBack) {
 }
 
 TEST_F(Dates, KindsAgreeWithEachOtherForEveryDayFrom1900To2100) {
-    const sys_days todays[] = {sys_days{Ymd(2024, 6, 15)}, sys_days{Ymd(2024, 2, 29)}, sys_days{Ymd(2023, 3, 1)},
-                               sys_days{Ymd(2023, 2, 28)}, sys_days{Ymd(2000, 12, 31)}, sys_days{Ymd(1999, 1, 1)}};
+    const sys_days todays[] = {sys_days{Ymd(2024, 6, 15)},  sys_days{Ymd(2024, 2, 29)},
+                               sys_days{Ymd(2023, 3, 1)},   sys_days{Ymd(2023, 2, 28)},
+                               sys_days{Ymd(2000, 12, 31)}, sys_days{Ymd(1999, 1, 1)}};
     for (sys_days today : todays) {
         const year_month_day t{today};
         for (sys_days dd = sys_days{Ymd(1900, 1, 1)}; dd <= sys_days{Ymd(2100, 12, 31)}; dd += days{1}) {

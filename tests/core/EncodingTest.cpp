@@ -50,7 +50,9 @@ TEST(Cp1252, UndefinedBytesMapToC1ControlsAndBack) {
 }
 
 TEST(Cp1252, CharactersOutsideTheCodePageBecomeQuestionMarks) {
-    EXPECT_EQ(Utf8ToCp1252("Łódź"), "?\xF3" "d?");
+    EXPECT_EQ(Utf8ToCp1252("Łódź"),
+              "?\xF3"
+              "d?");
     EXPECT_EQ(Utf8ToCp1252("a😀b"), "a?b");
     EXPECT_EQ(Utf8ToCp1252("Ωmega"), "?mega");
     EXPECT_FALSE(IsCp1252Representable("Łódź"));
@@ -60,7 +62,9 @@ TEST(Cp1252, CharactersOutsideTheCodePageBecomeQuestionMarks) {
 }
 
 TEST(Cp1252, BrokenUtf8BecomesQuestionMarksWithoutSwallowingText) {
-    EXPECT_EQ(Utf8ToCp1252("a\xC3" "b"), "a?b");
+    EXPECT_EQ(Utf8ToCp1252("a\xC3"
+                           "b"),
+              "a?b");
     EXPECT_EQ(Utf8ToCp1252("\x80x"), "?x");
     EXPECT_EQ(Utf8ToCp1252("x\xE2\x82"), "x?");
     EXPECT_EQ(Utf8ToCp1252("\xFF"), "?");
@@ -103,7 +107,9 @@ TEST(Scramble, AbcIsStoredAs157158159) {
     EXPECT_EQ(ScrambleText(Bytes({157, 158, 159})), "abc");
 }
 
-TEST(Scramble, EmptyTextStaysEmpty) { EXPECT_EQ(ScrambleText(""), ""); }
+TEST(Scramble, EmptyTextStaysEmpty) {
+    EXPECT_EQ(ScrambleText(""), "");
+}
 
 TEST(Scramble, UmlautInALineOf17CharactersBecomesALineFeed) {
     std::string line = Utf8ToCp1252("ä") + std::string(16, 'x');

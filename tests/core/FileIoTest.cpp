@@ -19,7 +19,8 @@ class FileIo : public CoreTest {
 protected:
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir.path())) names.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }

@@ -38,8 +38,8 @@ TEST_F(Funky, PlaceWindowCentresAndAddsTheOffsets) {
 
 TEST_F(Funky, PlaceWindowTruncatesHalvesTowardZero) {
     platform.screen = {1024, 768};
-    EXPECT_EQ(PlaceWindow(1023, 767, 0, 0).left, 0);   // half of 1
-    EXPECT_EQ(PlaceWindow(1021, 765, 0, 0).left, 1);   // half of 3
+    EXPECT_EQ(PlaceWindow(1023, 767, 0, 0).left, 0);  // half of 1
+    EXPECT_EQ(PlaceWindow(1021, 765, 0, 0).left, 1);  // half of 3
     EXPECT_EQ(PlaceWindow(1021, 765, 0, 0).top, 1);
     EXPECT_EQ(PlaceWindow(1125, 869, 0, 0).left, -50);  // half of -101
     EXPECT_EQ(PlaceWindow(1125, 869, 0, 0).top, -50);
@@ -113,9 +113,10 @@ TEST_F(Funky, ModeOnePlaysToTheEndModeZeroReturnsAtOnce) {
 }
 
 TEST_F(Funky, OtherModesAreReportedAndPassedOnAsFlags) {
-    PlaySound("tata", 2);  // no asynchronous bit: plays to its end
+    PlaySound("tata", 2);   // no asynchronous bit: plays to its end
     PlaySound("close", 3);  // asynchronous bit set
-    EXPECT_EQ(messages(), (std::vector<std::string>{"ID Nummer für Wav nicht bekannt !", "ID Nummer für Wav nicht bekannt !"}));
+    EXPECT_EQ(messages(), (std::vector<std::string>{"ID Nummer für Wav nicht bekannt !",
+                                                    "ID Nummer für Wav nicht bekannt !"}));
     EXPECT_EQ(platform.sounds, (std::vector<std::string>{SoundDir + "tata.wav", SoundDir + "close.wav"}));
     EXPECT_EQ(platform.soundWaited, (std::vector<bool>{true, false}));
 }

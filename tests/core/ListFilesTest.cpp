@@ -22,7 +22,9 @@ using tmf::test::CoreTest;
 namespace {
 
 // One line as the file holds it: the Windows-1252 bytes, scrambled.
-std::string FileLine(const std::string& utf8) { return ScrambleText(Utf8ToCp1252(utf8)) + "\r\n"; }
+std::string FileLine(const std::string& utf8) {
+    return ScrambleText(Utf8ToCp1252(utf8)) + "\r\n";
+}
 
 std::string FileOf(const std::vector<std::string>& lines) {
     std::string bytes;
@@ -87,7 +89,11 @@ TEST(SplitCrLfLines, LinesEndOnlyAtCrLf) {
     EXPECT_EQ(SplitCrLfLines("a\nb\r\n"), (V{"a\nb"}));
     EXPECT_EQ(SplitCrLfLines("a\rb\r\n"), (V{"a\rb"}));
     EXPECT_EQ(SplitCrLfLines("a\r"), (V{"a\r"}));
-    EXPECT_EQ(SplitCrLfLines("a\x1a" "b\r\nc"), (V{"a\x1a" "b", "c"}));
+    EXPECT_EQ(SplitCrLfLines("a\x1a"
+                             "b\r\nc"),
+              (V{"a\x1a"
+                 "b",
+                 "c"}));
     EXPECT_EQ(SplitCrLfLines("a\r\r\nb"), (V{"a\r", "b"}));
     EXPECT_EQ(SplitCrLfLines("\n\r\n"), (V{"\n"}));
 }
@@ -115,7 +121,8 @@ TEST_F(ListFiles, SaveWrites121ScrambledLinesEndedByCrLf) {
     EXPECT_EQ(bytes, expected);
     // Line 10 is "Wuk-Soft98", 10 characters, key 245.
     std::string line10;
-    for (char c : std::string("Wuk-Soft98")) line10.push_back(static_cast<char>(static_cast<unsigned char>(c) ^ 245));
+    for (char c : std::string("Wuk-Soft98"))
+        line10.push_back(static_cast<char>(static_cast<unsigned char>(c) ^ 245));
     EXPECT_NE(bytes.find("\r\n" + line10 + "\r\n"), std::string::npos);
     EXPECT_EQ(bytes.substr(0, 20), "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n");  // lines 0..9 empty
 }
@@ -150,11 +157,13 @@ TEST_F(ListFiles, SettingsAndSlotsRoundTrip) {
 TEST_F(ListFiles, FileOf25LinesLeavesTheRestEmptyAndIsWrittenBackWith121) {
     std::vector<std::string> lines(25);
     for (int k = 0; k < 25; ++k)
-        lines[static_cast<std::size_t>(k)] = k >= 20 ? existing("s" + std::to_string(k) + ".tmf") : "L" + std::to_string(k);
+        lines[static_cast<std::size_t>(k)] =
+            k >= 20 ? existing("s" + std::to_string(k) + ".tmf") : "L" + std::to_string(k);
     dir.write("Liste.dat", FileOf(lines));
     for (auto& l : ListLines) l = "vorher";
     ASSERT_TRUE(LoadCheckList());
-    for (int k = 0; k < 25; ++k) EXPECT_EQ(ListLines[static_cast<std::size_t>(k)], lines[static_cast<std::size_t>(k)]) << k;
+    for (int k = 0; k < 25; ++k)
+        EXPECT_EQ(ListLines[static_cast<std::size_t>(k)], lines[static_cast<std::size_t>(k)]) << k;
     for (int k = 25; k < 121; ++k) EXPECT_EQ(ListLines[static_cast<std::size_t>(k)], "") << k;
     EXPECT_EQ(CountCrLf(dir.read("Liste.dat")), 25u) << "nothing removed, nothing rewritten";
     ASSERT_TRUE(SaveCheckList());
@@ -250,8 +259,8 @@ TEST_F(ListFiles, PathThatScramblesToLfCrAndEofBytesSurvives) {
     std::string base = dir.path() + "abc";
     const std::size_t length = Utf8Length(base) + 3 + 4;  // three special characters and ".tmf"
     const unsigned key = ScrambleKey(length);
-    std::string special = Cp1252ToUtf8(std::string{static_cast<char>(key ^ 10), static_cast<char>(key ^ 13),
-                                                   static_cast<char>(key ^ 26)});
+    std::string special = Cp1252ToUtf8(
+        std::string{static_cast<char>(key ^ 10), static_cast<char>(key ^ 13), static_cast<char>(key ^ 26)});
     const std::string path = base + special + ".tmf";
     ASSERT_EQ(Utf8Length(path), length);
     dir.write(std::filesystem::path(path).filename().string(), "x");
@@ -276,7 +285,9 @@ TEST_F(ListFiles, VanishedFileIsReportedOnceAndRemovedAndTheFileRewritten) {
     const std::string b = dir.file("B.tmf");
     dir.write("Liste.dat", FileOf(listLines({a, b, c, d})));
     ASSERT_TRUE(LoadCheckList());
-    EXPECT_EQ(messages(), std::vector<std::string>{b + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !"});
+    EXPECT_EQ(messages(),
+              std::vector<std::string>{
+                  b + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !"});
     EXPECT_EQ(platform.sounds, std::vector<std::string>{SoundDir + "fehler.wav"});
     EXPECT_EQ(platform.soundWaited, std::vector<bool>{true});
     EXPECT_EQ(CheckList(0), a);
@@ -322,12 +333,15 @@ TEST_F(ListFiles, VanishedCurrentFileIsRemovedAndSlotOneBecomesCurrent) {
 
 TEST_F(ListFiles, NeighbouringVanishedFilesAreAllRemoved) {
     const std::string a = existing("A.tmf"), d = existing("D.tmf");
-    dir.write("Liste.dat", FileOf(listLines({a, dir.file("B.tmf"), dir.file("C.tmf"), d, dir.file("E.tmf")})));
+    dir.write("Liste.dat",
+              FileOf(listLines({a, dir.file("B.tmf"), dir.file("C.tmf"), d, dir.file("E.tmf")})));
     ASSERT_TRUE(LoadCheckList());
-    EXPECT_EQ(messages(), (std::vector<std::string>{
-                              dir.file("B.tmf") + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !",
-                              dir.file("C.tmf") + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !",
-                              dir.file("E.tmf") + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !"}));
+    EXPECT_EQ(
+        messages(),
+        (std::vector<std::string>{
+            dir.file("B.tmf") + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !",
+            dir.file("C.tmf") + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !",
+            dir.file("E.tmf") + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !"}));
     EXPECT_EQ(platform.sounds.size(), 3u);
     EXPECT_EQ(CheckList(0), a);
     EXPECT_EQ(CheckList(1), d);
@@ -341,7 +355,8 @@ TEST_F(ListFiles, FullListWithAllFilesVanishedEndsEmpty) {
     ASSERT_TRUE(LoadCheckList());
     EXPECT_EQ(messages().size(), 101u);
     for (int k = 0; k < 101; ++k) EXPECT_EQ(CheckList(k), "") << k;
-    EXPECT_EQ(messages()[100], slots[100] + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !");
+    EXPECT_EQ(messages()[100],
+              slots[100] + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !");
 }
 
 TEST_F(ListFiles, FolderNamedInTheCheckListCountsAsVanished) {
@@ -409,9 +424,9 @@ TEST_F(ListFiles, SaveFailureIsReportedAndKeepsTheOldFile) {
 
 TEST_F(ListFiles, MissingTermFileIsCreatedEmptyWithTheMessage) {
     LoadTermNames();
-    EXPECT_EQ(messages(), std::vector<std::string>{
-                              "Datei >Termin.dat< nicht gefunden. Leere Datei wird angelegt.\r"
-                              "Geben Sie Terminbezeichnungen über ANFÜGEN ein."});
+    EXPECT_EQ(messages(),
+              std::vector<std::string>{"Datei >Termin.dat< nicht gefunden. Leere Datei wird angelegt.\r"
+                                       "Geben Sie Terminbezeichnungen über ANFÜGEN ein."});
     ASSERT_TRUE(FileExists(termPath()));
     EXPECT_EQ(dir.read("Termin.dat"), "");
     for (const auto& t : TermNames) EXPECT_EQ(t, "");

@@ -80,7 +80,9 @@ Row WithField(int field, Cell value) {
 
 }  // namespace
 
-TEST(RecordLayout, RecordIs388Bytes) { EXPECT_EQ(kRecordSize, 388u); }
+TEST(RecordLayout, RecordIs388Bytes) {
+    EXPECT_EQ(kRecordSize, 388u);
+}
 
 TEST(RecordLayout, GoldenRecordMatchesAtEveryOffset) {
     const Record expected = GoldenBytes();
@@ -204,13 +206,16 @@ TEST(RecordRoundTrip, TextsUpToTheirCapacityComeBackUnchanged) {
 
 TEST(RecordRoundTrip, LongerTextsAreCutToTheirCapacity) {
     std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    EXPECT_EQ(RoundTrip(WithField(Vorname, Cell(alphabet.substr(0, 26))))[Vorname], Cell(alphabet.substr(0, 25)));
+    EXPECT_EQ(RoundTrip(WithField(Vorname, Cell(alphabet.substr(0, 26))))[Vorname],
+              Cell(alphabet.substr(0, 25)));
     EXPECT_EQ(RoundTrip(WithField(Nachname, Cell(alphabet)))[Nachname], Cell(alphabet.substr(0, 25)));
-    EXPECT_EQ(RoundTrip(WithField(Terminart, Cell(alphabet.substr(0, 20))))[Terminart], Cell(alphabet.substr(0, 15)));
+    EXPECT_EQ(RoundTrip(WithField(Terminart, Cell(alphabet.substr(0, 20))))[Terminart],
+              Cell(alphabet.substr(0, 15)));
     EXPECT_EQ(RoundTrip(WithField(TerminAm, Cell("15.06.19801")))[TerminAm], Cell("15.06.1980"));
     std::string longText(101, 'b');
     EXPECT_EQ(RoundTrip(WithField(Bemerkung, Cell(longText)))[Bemerkung], Cell(std::string(100, 'b')));
-    EXPECT_EQ(RoundTrip(WithField(Adresse, Cell(std::string(300, 'c'))))[Adresse], Cell(std::string(100, 'c')));
+    EXPECT_EQ(RoundTrip(WithField(Adresse, Cell(std::string(300, 'c'))))[Adresse],
+              Cell(std::string(100, 'c')));
 }
 
 TEST(RecordRoundTrip, CapacityCountsCharactersSoUmlautsFitTheSameNumber) {
@@ -259,11 +264,11 @@ TEST(RecordRoundTrip, SixteenBitFieldsKeepTheLowSixteenBits) {
         Cell in;
         int out;
     };
-    for (const Case& c : {Case{Cell(0), 0}, Case{Cell(-1), -1}, Case{Cell(32767), 32767},
-                          Case{Cell(-32768), -32768}, Case{Cell(32768), -32768}, Case{Cell(40000), -25536},
-                          Case{Cell(70000), 4464}, Case{Cell(65536), 0}, Case{Cell(-70000), -4464},
-                          Case{Cell("12"), 12}, Case{Cell("-3"), -3}, Case{Cell(""), 0}, Case{Cell(), 0},
-                          Case{Cell(2.5), 2}, Case{Cell(true), -1}}) {
+    for (const Case& c :
+         {Case{Cell(0), 0}, Case{Cell(-1), -1}, Case{Cell(32767), 32767}, Case{Cell(-32768), -32768},
+          Case{Cell(32768), -32768}, Case{Cell(40000), -25536}, Case{Cell(70000), 4464}, Case{Cell(65536), 0},
+          Case{Cell(-70000), -4464}, Case{Cell("12"), 12}, Case{Cell("-3"), -3}, Case{Cell(""), 0},
+          Case{Cell(), 0}, Case{Cell(2.5), 2}, Case{Cell(true), -1}}) {
         Row back = RoundTrip(WithField(Warnung1, c.in));
         EXPECT_EQ(back[Warnung1], Cell(c.out)) << c.in.asText();
         back = RoundTrip(WithField(Warnung2, c.in));
@@ -283,8 +288,8 @@ TEST(RecordRoundTrip, EightBitFieldsKeepTheLowEightBits) {
         int out;
     };
     for (const Case& c : {Case{Cell(0), 0}, Case{Cell(1), 1}, Case{Cell(-1), -1}, Case{Cell(127), 127},
-                          Case{Cell(128), -128}, Case{Cell(200), -56}, Case{Cell(255), -1}, Case{Cell(256), 0},
-                          Case{Cell(70000), 112}, Case{Cell("1"), 1}}) {
+                          Case{Cell(128), -128}, Case{Cell(200), -56}, Case{Cell(255), -1},
+                          Case{Cell(256), 0}, Case{Cell(70000), 112}, Case{Cell("1"), 1}}) {
         EXPECT_EQ(RoundTrip(WithField(Erreicht, c.in))[Erreicht], Cell(c.out)) << c.in.asText();
         EXPECT_EQ(RoundTrip(WithField(Loeschen, c.in))[Loeschen], Cell(c.out)) << c.in.asText();
     }

@@ -32,7 +32,9 @@ int CompareTexts(const Cell& a, const Cell& b) {
     return x.size() < y.size() ? -1 : 1;
 }
 
-int Value(int row, const char* kind) { return DateValue(EntryTable(TerminAm, row).asText(), kind); }
+int Value(int row, const char* kind) {
+    return DateValue(EntryTable(TerminAm, row).asText(), kind);
+}
 
 // The swap condition of the table in Part 1.5: row a must not stand before b.
 bool WrongOrder(int choice, int a, int b) {
@@ -45,14 +47,18 @@ bool WrongOrder(int choice, int a, int b) {
             const int c = CompareTexts(EntryTable(Nachname, a), EntryTable(Nachname, b));
             return c > 0 || (c == 0 && CompareTexts(EntryTable(Vorname, a), EntryTable(Vorname, b)) > 0);
         }
-        case 3: return Value(a, "AT") > Value(b, "AT");
-        case 4: return Value(a, "AT") < Value(b, "AT");
-        case 5: return Value(a, "NT") > Value(b, "NT");
+        case 3:
+            return Value(a, "AT") > Value(b, "AT");
+        case 4:
+            return Value(a, "AT") < Value(b, "AT");
+        case 5:
+            return Value(a, "NT") > Value(b, "NT");
         case 6: {
             const int c = CompareTexts(EntryTable(Terminart, a), EntryTable(Terminart, b));
             return c > 0 || (c == 0 && Value(a, "NT") > Value(b, "NT"));
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -71,8 +77,10 @@ std::vector<ProgressCall> ReferenceSort(int choice) {
             while (true) {
                 if (!WrongOrder(choice, j, j + gap)) break;
                 SwapEntries(j, j + gap);
-                if (j > gap) j = j - gap;
-                else j = low;
+                if (j > gap)
+                    j = j - gap;
+                else
+                    j = low;
             }
         }
         gap = gap / 2;
@@ -92,15 +100,16 @@ std::vector<Row> Rows() {
 // the order of equal rows shows whether every comparison and swap happened
 // as the procedure says. Every row carries its own tag in Bemerkung.
 void FillWithManyEqualKeys(int n, std::mt19937& rng) {
-    static const std::vector<Cell> names = {Cell("Anna"), Cell("anna"), Cell("Ann"), Cell("Bert"), Cell("Ärger"),
-                                            Cell("Zoë"),  Cell(""),     Cell("Max"), Cell(5),      Cell("5")};
+    static const std::vector<Cell> names = {Cell("Anna"),  Cell("anna"), Cell("Ann"), Cell("Bert"),
+                                            Cell("Ärger"), Cell("Zoë"),  Cell(""),    Cell("Max"),
+                                            Cell(5),       Cell("5")};
     static const std::vector<Cell> dates = {
         Cell("15.06.1980"), Cell("15.06.2000"), Cell("16.06.1980"), Cell("14.06.1980"), Cell("20.06.2030"),
         Cell("01.01.2000"), Cell("01.01.2010"), Cell("29.02.2020"), Cell("01.03.1999"), Cell("01.01.0100"),
         Cell("kaputt"),     Cell("1.2.2003"),   Cell("01.02.2003"), Cell(""),           Cell(20240615),
         Cell("15.06.2024"), Cell("16.06.2024"), Cell("31.12.2024")};
-    static const std::vector<Cell> terms = {Cell("Arzt"), Cell("Zahnarzt"), Cell(""), Cell("Ärztin"), Cell("arzt"),
-                                            Cell("Geburtstag")};
+    static const std::vector<Cell> terms = {Cell("Arzt"),   Cell("Zahnarzt"), Cell(""),
+                                            Cell("Ärztin"), Cell("arzt"),     Cell("Geburtstag")};
     auto pick = [&](const std::vector<Cell>& pool) {
         // Skewed towards the first three so that equal keys are common.
         std::size_t k = rng() % (pool.size() + 6);
@@ -152,9 +161,9 @@ TEST_F(Sort, EndsInTheOrderOfTheLiteralProcedureForEveryChoiceAndSize) {
             const std::vector<Row> actual = Rows();
             ASSERT_EQ(actual.size(), expected.size());
             for (std::size_t r = 0; r < expected.size(); ++r)
-                ASSERT_EQ(actual[r], expected[r]) << "n " << n << " choice " << choice << " row " << r << ": "
-                                                  << actual[r][Bemerkung].asText() << " instead of "
-                                                  << expected[r][Bemerkung].asText();
+                ASSERT_EQ(actual[r], expected[r])
+                    << "n " << n << " choice " << choice << " row " << r << ": "
+                    << actual[r][Bemerkung].asText() << " instead of " << expected[r][Bemerkung].asText();
             ASSERT_EQ(platform.progress, expectedProgress) << "n " << n << " choice " << choice;
             ASSERT_EQ(platform.mainWindowEnabled, (std::vector<bool>{false, true}));
             ASSERT_TRUE(platform.messages.empty());
@@ -175,7 +184,8 @@ TEST_F(Sort, EndsInTheOrderOfTheLiteralProcedureWithOtherTodays) {
                 const std::vector<Row> expected = Rows();
                 for (std::size_t r = 0; r < start.size(); ++r) EntryTable.row(static_cast<int>(r)) = start[r];
                 SortEntries(choice);
-                ASSERT_EQ(Rows(), expected) << t[0] << "-" << t[1] << "-" << t[2] << " n " << n << " choice " << choice;
+                ASSERT_EQ(Rows(), expected)
+                    << t[0] << "-" << t[1] << "-" << t[2] << " n " << n << " choice " << choice;
             }
         }
     }
@@ -198,7 +208,8 @@ TEST_F(Sort, RowsAfterTheCountAreNeitherSortedNorTouched) {
     std::mt19937 rng(3);
     for (int choice = 1; choice <= 6; ++choice) {
         FillWithManyEqualKeys(40, rng);
-        for (int k = 0; k < 5; ++k) DeleteEntry(1 + static_cast<int>(rng() % static_cast<unsigned>(EntryCount)));
+        for (int k = 0; k < 5; ++k)
+            DeleteEntry(1 + static_cast<int>(rng() % static_cast<unsigned>(EntryCount)));
         ASSERT_EQ(EntryCount, 35);
         const std::vector<Row> start = Rows();
         ReferenceSort(choice);
@@ -249,7 +260,8 @@ TEST_F(Sort, WindowsCodesNotUtf8BytesDecide) {
 }
 
 TEST_F(Sort, NextAnniversaryFirst) {
-    test::LoadIntoState({{"gestern", "", "14.06.1980"}, {"morgen", "", "16.06.1980"}, {"heute", "", "15.06.1980"}});
+    test::LoadIntoState(
+        {{"gestern", "", "14.06.1980"}, {"morgen", "", "16.06.1980"}, {"heute", "", "15.06.1980"}});
     SortEntries(SortNextDate);
     EXPECT_EQ(Column(Vorname), (std::vector<std::string>{"heute", "morgen", "gestern"}));
 }
@@ -293,8 +305,8 @@ TEST_F(Sort, EmptyFileChangesNothing) {
 TEST_F(Sort, TenEntriesReportThreePasses) {
     test::LoadIntoState(test::GenerateEntries(10));
     SortEntries(SortLastName);
-    EXPECT_EQ(platform.progress, (std::vector<ProgressCall>{{"Sortiere...", 1, 3}, {"Sortiere...", 2, 3},
-                                                            {"Sortiere...", 3, 3}}));
+    EXPECT_EQ(platform.progress, (std::vector<ProgressCall>{
+                                     {"Sortiere...", 1, 3}, {"Sortiere...", 2, 3}, {"Sortiere...", 3, 3}}));
 }
 
 TEST_F(Sort, ProgressIsOncePerPassWithTheNumberOfPasses) {

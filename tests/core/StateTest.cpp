@@ -14,7 +14,8 @@ namespace {
 void FillNamed(int n) {
     ResizeEntryTable(n);
     for (int r = 1; r <= n; ++r)
-        for (int f = 0; f < kFieldCount; ++f) EntryTable(f, r) = Cell("r" + std::to_string(r) + "f" + std::to_string(f));
+        for (int f = 0; f < kFieldCount; ++f)
+            EntryTable(f, r) = Cell("r" + std::to_string(r) + "f" + std::to_string(f));
     EntryCount = n;
 }
 
