@@ -27,20 +27,14 @@ constexpr TextSlot kTexts[] = {
 };
 constexpr std::size_t kWarnung1At = 164, kWarnung2At = 166, kErreichtAt = 168, kLoeschenAt = 371;
 
-void ReadText(const unsigned char* record, const TextSlot& slot, std::string& text) {
-    // A length byte beyond the field is not something the program writes;
-    // reading it as the full field keeps the bytes of the next field out.
-    const std::size_t length = std::min<std::size_t>(record[slot.offset], slot.capacity);
-    const unsigned char* in = record + slot.offset + 1;
-    const unsigned char key = ScrambleKey(length);
-    // Unscrambled straight into the cell, eight bytes at a time: loading the
-    // largest files is mostly this loop.
-    text.resize(length);
-    auto* out = reinterpret_cast<unsigned char*>(text.data());
+// Scrambling is a byte-wise xor, done here eight bytes at a time: loading
+// and saving the largest files is mostly this loop. True when a plain byte
+// is beyond ASCII.
+bool XorCopy(const unsigned char* in, unsigned char* out, std::size_t n, unsigned char key) {
     const std::uint64_t key8 = 0x0101010101010101ull * key;
     std::uint64_t any8 = 0;
     std::size_t i = 0;
-    for (; i + 8 <= length; i += 8) {
+    for (; i + 8 <= n; i += 8) {
         std::uint64_t w;
         std::memcpy(&w, in + i, 8);
         w ^= key8;
@@ -48,26 +42,48 @@ void ReadText(const unsigned char* record, const TextSlot& slot, std::string& te
         std::memcpy(out + i, &w, 8);
     }
     unsigned any = 0;
-    for (; i < length; ++i) {
+    for (; i < n; ++i) {
         out[i] = in[i] ^ key;
         any |= out[i];
     }
+    return (any8 & 0x8080808080808080ull) != 0 || any >= 0x80;
+}
+
+void ReadText(const unsigned char* record, const TextSlot& slot, std::string& text) {
+    // A length byte beyond the field is not something the program writes;
+    // reading it as the full field keeps the bytes of the next field out.
+    const std::size_t length = std::min<std::size_t>(record[slot.offset], slot.capacity);
+    const unsigned char* in = record + slot.offset + 1;
+    const unsigned char key = ScrambleKey(length);
+    text.resize(length);
     // Plain ASCII is its own UTF-8; other characters take two or three bytes.
-    if ((any8 & 0x8080808080808080ull) == 0 && any < 0x80) return;
+    if (!XorCopy(in, reinterpret_cast<unsigned char*>(text.data()), length, key)) return;
     unsigned char buf[128];
-    for (i = 0; i < length; ++i) buf[i] = in[i] ^ key;
+    XorCopy(in, buf, length, key);
     text.clear();
     AppendCp1252AsUtf8(text, buf, length);
 }
 
 void WriteText(unsigned char* record, const TextSlot& slot, const Cell& cell) {
-    std::string bytes;
-    if (const std::string* text = cell.textIf()) bytes = Utf8ToCp1252(*text, slot.capacity);
-    else bytes = Utf8ToCp1252(cell.asText(), slot.capacity);
+    std::string converted;
+    const std::string* text = cell.textIf();
+    if (!text) {
+        converted = cell.asText();
+        text = &converted;
+    }
+    // ASCII up to the capacity is already the Windows-1252 form.
+    std::string_view bytes(text->data(), std::min(text->size(), slot.capacity));
+    std::string cp1252;
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            cp1252 = Utf8ToCp1252(*text, slot.capacity);
+            bytes = cp1252;
+            break;
+        }
+    }
     record[slot.offset] = static_cast<unsigned char>(bytes.size());
-    const unsigned char key = ScrambleKey(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        record[slot.offset + 1 + i] = static_cast<unsigned char>(bytes[i]) ^ key;
+    XorCopy(reinterpret_cast<const unsigned char*>(bytes.data()), record + slot.offset + 1, bytes.size(),
+            ScrambleKey(bytes.size()));
 }
 
 void WriteInt16(unsigned char* at, const Cell& cell) {

@@ -98,9 +98,13 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
 }
 
 std::string Utf8ToCp1252(std::string_view utf8, std::size_t maxChars) {
-    std::string out;
-    out.reserve(utf8.size() < maxChars ? utf8.size() : maxChars);
+    // ASCII maps to itself, and most texts are ASCII up to their first umlaut.
+    const std::size_t limit = utf8.size() < maxChars ? utf8.size() : maxChars;
     std::size_t i = 0;
+    while (i < limit && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
+    std::string out(utf8.substr(0, i));
+    if (i == limit) return out;
+    out.reserve(limit);
     while (i < utf8.size() && out.size() < maxChars) {
         auto c = static_cast<unsigned char>(utf8[i]);
         if (c < 0x80) {

@@ -14,7 +14,9 @@
 #include "../fuzz/FuzzReaders.h"
 #include "CheckListEdit.h"
 #include "CoreFixture.h"
+#include "Cp1252.h"
 #include "Dates.h"
+#include "Scramble.h"
 #include "ListFiles.h"
 #include "State.h"
 
@@ -152,4 +154,27 @@ TEST_F(CoreTest, TextLineTakesAnyLineNumberAnIntHolds) {
     EXPECT_EQ(TextLine(text, INT_MAX / 2 + 1), "C");
     EXPECT_EQ(TextLine(text, INT_MIN), "C");
     EXPECT_EQ(TextLine(text, 2), "B");
+}
+
+// The record code unscrambles eight bytes at a time; every length of the
+// longest field, with one umlaut at every place (or none), must give the
+// bytes a plain byte-wise xor gives, and read back unchanged.
+TEST(WordWiseScrambling, EveryLengthAndUmlautPositionMatchesTheByteWiseRule) {
+    for (std::size_t length = 0; length <= 100; ++length) {
+        for (std::size_t umlaut = 0; umlaut <= length; ++umlaut) {
+            std::string cp1252;
+            for (std::size_t i = 0; i < length; ++i) cp1252 += i == umlaut ? '\xE4' : static_cast<char>('a' + i % 26);
+            Row row;
+            row[Bemerkung] = Cell(Cp1252ToUtf8(cp1252));
+            unsigned char record[kRecordSize];
+            EncodeRecord(row, record);
+            ASSERT_EQ(record[63], length);
+            const unsigned char key = ScrambleKey(length);
+            for (std::size_t i = 0; i < length; ++i)
+                ASSERT_EQ(record[64 + i], static_cast<unsigned char>(cp1252[i]) ^ key) << length << "/" << i;
+            Row back;
+            DecodeRecord(record, back);
+            ASSERT_EQ(back[Bemerkung], row[Bemerkung]) << "length " << length << ", umlaut at " << umlaut;
+        }
+    }
 }
