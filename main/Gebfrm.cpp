@@ -99,8 +99,10 @@ void TGebF::SetProgressValue(int percent) { ui->Prozent->setValue(percent); }
 void TGebF::SetEnabled(bool enabled) { setEnabled(enabled); }
 
 WindowRect TGebF::Geometry() {
-    const QRect f = frameGeometry();
-    return {f.x(), f.y(), f.width(), f.height()};
+    // pos() is where move() put the window, frame included, and the size is
+    // the fixed client size: the same numbers before and after the window
+    // manager has framed it, so stored offsets do not drift from run to run.
+    return {pos().x(), pos().y(), width(), height()};
 }
 
 void TGebF::MoveTo(int left, int top) { move(left, top); }
@@ -155,10 +157,15 @@ bool TGebF::EndProgram() {
 
 void TGebF::EndeClick() { EndProgram(); }
 
+bool TGebF::mainLoopRunning = false;
+
 void TGebF::QuitProgram() {
     SetProgramEnding(true);
+    // Closing every window also ends a modal loop the end was reached from
+    // (the splash's countdown); the main loop is only told to end once it runs,
+    // because a quit before it starts would stop every later modal loop.
     for (QWidget* w : QApplication::topLevelWidgets()) w->close();
-    QCoreApplication::exit(0);
+    if (mainLoopRunning) QCoreApplication::exit(0);
 }
 
 void TGebF::closeEvent(QCloseEvent* event) {

@@ -37,6 +37,9 @@ public:
     QTimer* Timer1;
     GridModel* model;
 
+    // Set by the program right before it enters its main event loop.
+    static bool mainLoopRunning;
+
     // The clock line: weekday, date and time of day.
     static QString ClockLine();
 
