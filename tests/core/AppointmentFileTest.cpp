@@ -1,4 +1,4 @@
-// Loading and saving appointment files (Part 1.2): the modes, the progress
+// Loading and saving appointment files: the modes, the progress
 // reports, every failure message, and the save that never leaves half a file.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// Check-list maintenance and the resets (Part 2.4): "Neu", "Raus", "Vorne",
+// Check-list maintenance and the resets: "Neu", "Raus", "Vorne",
 // ResetData with and without a name.
 #include <gtest/gtest.h>
 
@@ -103,7 +103,7 @@ TEST_F(CheckListEdit, NeuOnAFullListSaysSoAndChangesNothing) {
 }
 
 TEST_F(CheckListEdit, NeuOnAFullListRefusesEvenAListedFile) {
-    // The spec checks for a full list before it looks for the file.
+    // A full list is refused before the file is looked for.
     SetList(Full());
     EditCheckList(Full()[7], "Neu");
     EXPECT_EQ(messages(), std::vector<std::string>{"Prüfliste ist Voll !"});

@@ -1,4 +1,4 @@
-// Dates and computation kinds (Part 1.3), with today = 15.06.2024 unless a
+// Dates and computation kinds, with today = 15.06.2024 unless a
 // test moves the scripted clock.
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ year_month_day Ymd(int y, unsigned m, unsigned d) {
     return year{y} / month{m} / day{d};
 }
 
-// The anniversary as the spec and the mend describe it, written out again
+// The anniversary as the program defines it, written out again
 // here: the same day and month, 29 February on 1 March in a common year.
 sys_days ExpectedAnniversary(year_month_day d, year y) {
     if (d.month() == February && d.day() == day{29} && !y.is_leap()) return sys_days{y / March / 1};

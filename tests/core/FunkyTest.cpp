@@ -1,4 +1,4 @@
-// The small services of Part 1.6: folders, window placement, sounds,
+// The small services: folders, window placement, sounds,
 // waiting, starting other programs, repeating texts.
 #include <gtest/gtest.h>
 
@@ -162,7 +162,7 @@ TEST_F(Funky, WaitTakesFractionsOfASecond) {
 }
 
 TEST_F(Funky, WaitOfNothingStillLetsPendingEventsThrough) {
-    // The spec's loop is repeat ... until: the events are served at least once.
+    // The wait loop is repeat ... until: the events are served at least once.
     const auto t0 = platform.tick;
     WaitSeconds(0, 0);
     EXPECT_EQ(platform.tick, t0);

@@ -1,4 +1,4 @@
-// "Liste.dat" and "Termin.dat" (Part 1.4): scrambled lines ended by CR LF,
+// "Liste.dat" and "Termin.dat": scrambled lines ended by CR LF,
 // the removal of vanished files from the check list, the term names.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// The 388-byte record of Part 1.2, byte by byte, and the round trip of
+// The 388-byte record, byte by byte, and the round trip of
 // every field kind through it.
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ namespace {
 
 using Record = std::array<unsigned char, kRecordSize>;
 
-// Writes a text field as the spec describes it, with the key given by hand.
+// Writes a text field by the file layout, with the key given by hand.
 void PutText(Record& r, std::size_t offset, const std::string& cp1252, unsigned key) {
     r[offset] = static_cast<unsigned char>(cp1252.size());
     for (std::size_t i = 0; i < cp1252.size(); ++i)

@@ -1,6 +1,6 @@
-// Sorting entries (Part 1.5). SortEntries computes its keys once and moves
+// Sorting entries. SortEntries computes its keys once and moves
 // the rows at the end; it must end in exactly the order of the literal
-// step-by-step procedure of the spec, which is written out again here
+// step-by-step procedure, which is written out again here
 // (ReferenceSort) with a swap of whole rows and fresh keys at every
 // comparison.
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ int Value(int row, const char* kind) {
     return DateValue(EntryTable(TerminAm, row).asText(), kind);
 }
 
-// The swap condition of the table in Part 1.5: row a must not stand before b.
+// The swap condition of each sort choice: row a must not stand before b.
 bool WrongOrder(int choice, int a, int b) {
     switch (choice) {
         case 1: {
@@ -62,7 +62,7 @@ bool WrongOrder(int choice, int a, int b) {
     }
 }
 
-// The Shell sort of Part 1.5, step by step.
+// The Shell sort, step by step, exactly as the program defines it.
 std::vector<ProgressCall> ReferenceSort(int choice) {
     std::vector<ProgressCall> progress;
     if (choice < 1 || choice > 6) return progress;
@@ -221,7 +221,7 @@ TEST_F(Sort, RowsAfterTheCountAreNeitherSortedNorTouched) {
     }
 }
 
-// -------------------------------------------------- edge cases of the spec
+// -------------------------------------------------- edge cases
 
 TEST_F(Sort, ChoiceZeroOrSevenLeavesTheOrder) {
     test::LoadIntoState({{"Max", "Zeh"}, {"Anna", "Ober"}, {"Max", "Adam"}});

@@ -1,4 +1,4 @@
-// The process-wide state of Part 1.1: the entry table and its row
+// The process-wide state: the entry table and its row
 // operations, the list lines, the defaults of a fresh start.
 #include <gtest/gtest.h>
 
