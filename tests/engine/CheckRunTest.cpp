@@ -243,6 +243,14 @@ TEST_F(CheckRun, EachSoundPlaysOncePerFileAndThePassedOverSoundOncePerRun) {
     EXPECT_EQ(Kinds(results.showings[1].results), (std::vector<int>{1, 1, 2, 2, 3, 3, 4, 4}));
 }
 
+TEST_F(CheckRun, SecondWarningRowDueTodayUsesUpTheSecondWarningSoundSilently) {
+    SetCheckList({MakeFile("Still.tmf", {Entry("15.06.1990", -1, 0), Entry("17.06.1990", -7, 3)})});
+    CheckDates("Auto");
+    ASSERT_EQ(results.showings.size(), 1u);
+    EXPECT_EQ(Kinds(results.showings[0].results), (std::vector<int>{3, 2}));
+    EXPECT_EQ(SoundNames(), std::vector<std::string>{"tata"});
+}
+
 TEST_F(CheckRun, ReportsCheckProgressAtEveryFifthEntryAndTheLast) {
     ThePlatform().progress = &platform;
     std::vector<EntrySpec> twelve(12, Entry("01.01.1990"));
