@@ -31,6 +31,14 @@ void DeleteEntry(int row) {
 
 void SwapEntries(int a, int b) { EntryTable.swapRows(a, b); }
 
+namespace {
+int gTableOperations = 0;
+}
+
+TableOperation::TableOperation() { ++gTableOperations; }
+TableOperation::~TableOperation() { --gTableOperations; }
+bool TableOperationRunning() { return gTableOperations > 0; }
+
 void ResetProgramState() {
     EntryTable = EntryTableType();
     EntryCount = 0;

@@ -62,6 +62,18 @@ void ResizeEntryTable(int lastRow);
 void DeleteEntry(int row);
 void SwapEntries(int a, int b);
 
+// Long operations on the entry table let window messages through while they
+// report progress; a command that changes the table must not start in the
+// middle of one. Each such operation holds a TableOperation while it runs.
+class TableOperation {
+public:
+    TableOperation();
+    ~TableOperation();
+    TableOperation(const TableOperation&) = delete;
+    TableOperation& operator=(const TableOperation&) = delete;
+};
+bool TableOperationRunning();
+
 // The state as at program start, before anything is loaded.
 void ResetProgramState();
 

@@ -26,6 +26,8 @@ public:
     virtual void MoveTo(int left, int top) = 0;
     // Fills ComboBox1 and ComboBox2 and selects the given items.
     virtual void FillChoiceLists(int outputChoice, int sortChoice) = 0;
+    // The item chosen in the sort list ComboBox2 (re-applied after loads).
+    virtual int SortChoiceIndex() = 0;
     virtual void SetCaption(const std::string& caption) = 0;
     virtual void ShowWindow() = 0;
     virtual void HideInternalGroup() = 0;

@@ -118,6 +118,8 @@ void TGebF::FillChoiceLists(int outputChoice, int sortChoice) {
     ui->ComboBox2->setCurrentIndex(sortChoice >= 0 && sortChoice < kSortChoices.size() ? sortChoice : -1);
 }
 
+int TGebF::SortChoiceIndex() { return ui->ComboBox2->currentIndex(); }
+
 void TGebF::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
 void TGebF::ShowWindow() { show(); }
 void TGebF::HideInternalGroup() { ui->GroupBox1->setVisible(false); }

@@ -27,6 +27,7 @@ public:
     tmf::WindowRect Geometry() override;
     void MoveTo(int left, int top) override;
     void FillChoiceLists(int outputChoice, int sortChoice) override;
+    int SortChoiceIndex() override;
     void SetCaption(const std::string& caption) override;
     void ShowWindow() override;
     void HideInternalGroup() override;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "CheckResults.h"
-#include "State.h"
 #include "Startup.h"
+#include "State.h"
 #include "Views.h"
 
 namespace tmf::test {
@@ -40,7 +40,9 @@ public:
     }
 
     void GridChanged() override { ++gridChanged; }
-    void SetStatusPanel(int panel, const std::string& text) override { statusPanels.emplace_back(panel, text); }
+    void SetStatusPanel(int panel, const std::string& text) override {
+        statusPanels.emplace_back(panel, text);
+    }
     void SetProgressText(const std::string& text) override {
         progressTexts.push_back(text);
         progressLog.push_back(text);
@@ -56,7 +58,11 @@ public:
         geometry.left = left;
         geometry.top = top;
     }
-    void FillChoiceLists(int outputChoice, int sortChoice) override { choiceLists.emplace_back(outputChoice, sortChoice); }
+    void FillChoiceLists(int outputChoice, int sortChoice) override {
+        choiceLists.emplace_back(outputChoice, sortChoice);
+    }
+    int SortChoiceIndex() override { return sortChoiceIndex; }
+    int sortChoiceIndex = 0;
     void SetCaption(const std::string& caption) override { captions.push_back(caption); }
     void ShowWindow() override { ++shown; }
     void HideInternalGroup() override { ++internalHidden; }
