@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "CheckResults.h"
+#include "Dialogs.h"
 #include "Gebfrm.h"
 #include "Grid.h"
 #include "Progress.h"
@@ -105,6 +106,9 @@ int main(int argc, char** argv) {
     main.findChild<QGroupBox*>("GroupBox1")->setVisible(true);
     Save(main, out, "main-resttage-internes");
     main.findChild<QGroupBox*>("GroupBox1")->setVisible(false);
+
+    TakeEditorScreenshots(out, main);
+    TakeDialogScreenshots(out, main);
 
     FillSampleResults();
     results.FormShow();

@@ -1,0 +1,3 @@
+#include "Dialogs.h"
+
+void TakeDialogScreenshots(const QString&, TGebF&) {}

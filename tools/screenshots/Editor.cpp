@@ -1,0 +1,3 @@
+#include "Dialogs.h"
+
+void TakeEditorScreenshots(const QString&, TGebF&) {}
