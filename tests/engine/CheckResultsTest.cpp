@@ -51,7 +51,8 @@ TEST_F(CheckResultsList, TwoFlaggedDueEntriesAreBothDeletedAndNoOther) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"P1", "P2", "P4", "P5", "P6", "P8", "P9"}));
     auto texts = messages();
     std::sort(texts.begin(), texts.end());
-    EXPECT_EQ(texts, (std::vector<std::string>{"P3 N3 , wird nun gelöscht !", "P7 N7 , wird nun gelöscht !"}));
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"P3 N3 , wird nun gelöscht !", "P7 N7 , wird nun gelöscht !"}));
     EXPECT_EQ(Modified, 1);
 }
 
@@ -62,8 +63,9 @@ TEST_F(CheckResultsList, LaterRowsStillNameTheirEntryAfterAnEarlierDeletion) {
     DeleteFlaggedEntries();
 
     EXPECT_EQ(Names(), (std::vector<std::string>{"P1", "P3", "P4", "P5", "P7", "P9"}));
-    EXPECT_EQ(messages(), (std::vector<std::string>{"P2 N2 , wird nun gelöscht !", "P8 N8 , wird nun gelöscht !",
-                                                    "P6 N6 , wird nun gelöscht !"}));
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{"P2 N2 , wird nun gelöscht !", "P8 N8 , wird nun gelöscht !",
+                                        "P6 N6 , wird nun gelöscht !"}));
 }
 
 TEST_F(CheckResultsList, WarningRowsOfFlaggedEntriesDeleteNothing) {
@@ -84,8 +86,13 @@ TEST_F(CheckResultsList, AnEntryWithAWarningAndAPassedOverRowIsDeletedOnce) {
 }
 
 TEST_F(CheckResultsList, SortingPutsPassedOverFirstThenTodayThenSecondThenFirstWarnings) {
-    Rows({{1, FirstWarning}, {2, SecondWarning}, {3, DueToday}, {4, PassedOver}, {5, FirstWarning},
-          {6, DueToday}, {7, SecondWarning}});
+    Rows({{1, FirstWarning},
+          {2, SecondWarning},
+          {3, DueToday},
+          {4, PassedOver},
+          {5, FirstWarning},
+          {6, DueToday},
+          {7, SecondWarning}});
     SortCheckResults();
 
     EXPECT_EQ(Kinds(CheckResults), (std::vector<int>{4, 3, 3, 2, 2, 1, 1}));

@@ -14,8 +14,13 @@ namespace {
 
 EntrySpec Entry(const std::string& termin, int w1 = 0, int w2 = 0, int erreicht = 0, bool loeschen = false,
                 const std::string& name = "Anna") {
-    return {.vorname = name, .nachname = "Berg", .termin = termin, .warnung1 = w1, .warnung2 = w2,
-            .erreicht = erreicht, .loeschen = loeschen};
+    return {.vorname = name,
+            .nachname = "Berg",
+            .termin = termin,
+            .warnung1 = w1,
+            .warnung2 = w2,
+            .erreicht = erreicht,
+            .loeschen = loeschen};
 }
 
 }  // namespace
@@ -40,13 +45,20 @@ TEST_F(CheckRun, WarningsFollowAnEntryThroughAWholeYearOfDailyChecks) {
     };
     auto expectedOn = [](int day) -> Expected {
         switch (day) {
-            case 0: return {{1}, "hat in 7 Tag(en) Geburtstag !", 7, -7, 0, {"Hinweis"}, true};
-            case 5: return {{2}, "hat in 2 Tag(en) Geburtstag !", 2, -7, 0, {"Hinweis"}, false};
-            case 6: return {{2}, "hat in 1 Tag(en) Geburtstag !", 1, -7, 0, {"Hinweis"}, false};
-            case 7: return {{3}, "hat Heute Geburtstag !", 0, -7, 1, {"tata"}, true};
-            case 8: return {{}, "", 0, 7, 0, {}, true};  // re-armed
-            case 365: return {{1}, "hat in 7 Tag(en) Geburtstag !", 7, -7, 0, {"Hinweis"}, true};
-            default: return {{}, "", 0, day < 8 ? -7 : 7, 0, {}, false};
+            case 0:
+                return {{1}, "hat in 7 Tag(en) Geburtstag !", 7, -7, 0, {"Hinweis"}, true};
+            case 5:
+                return {{2}, "hat in 2 Tag(en) Geburtstag !", 2, -7, 0, {"Hinweis"}, false};
+            case 6:
+                return {{2}, "hat in 1 Tag(en) Geburtstag !", 1, -7, 0, {"Hinweis"}, false};
+            case 7:
+                return {{3}, "hat Heute Geburtstag !", 0, -7, 1, {"tata"}, true};
+            case 8:
+                return {{}, "", 0, 7, 0, {}, true};  // re-armed
+            case 365:
+                return {{1}, "hat in 7 Tag(en) Geburtstag !", 7, -7, 0, {"Hinweis"}, true};
+            default:
+                return {{}, "", 0, day < 8 ? -7 : 7, 0, {}, false};
         }
     };
 
@@ -213,8 +225,9 @@ TEST_F(CheckRun, FileWithoutAUsableLastCheckDateReportsNothingPassedOver) {
 }
 
 TEST_F(CheckRun, MessagesNameTheTermAndTheDaysLeft) {
-    SetCheckList({MakeFile("Texte.tmf", {{.vorname = "A", .termin = "18.06.1990", .terminart = "Namenstag", .warnung1 = 5},
-                                         {.vorname = "B", .termin = "15.06.2000", .terminart = "Jubiläum"}},
+    SetCheckList({MakeFile("Texte.tmf",
+                           {{.vorname = "A", .termin = "18.06.1990", .terminart = "Namenstag", .warnung1 = 5},
+                            {.vorname = "B", .termin = "15.06.2000", .terminart = "Jubiläum"}},
                            "14.06.2024")});
     CheckDates("Auto");
     ASSERT_EQ(results.showings.size(), 1u);
@@ -227,17 +240,17 @@ TEST_F(CheckRun, MessagesNameTheTermAndTheDaysLeft) {
 TEST_F(CheckRun, EachSoundPlaysOncePerFileAndThePassedOverSoundOncePerRun) {
     platform.setToday(2024, 6, 15);
     const std::vector<EntrySpec> all = {
-        Entry("20.06.1990", 7), Entry("21.06.1990", 7),          // first warnings
+        Entry("20.06.1990", 7),     Entry("21.06.1990", 7),      // first warnings
         Entry("17.06.1990", -7, 3), Entry("16.06.1990", -7, 3),  // second warnings
-        Entry("15.06.1980", -1), Entry("15.06.1970", -1),        // due today
-        Entry("12.06.1990"), Entry("13.06.1991"),                // passed over
+        Entry("15.06.1980", -1),    Entry("15.06.1970", -1),     // due today
+        Entry("12.06.1990"),        Entry("13.06.1991"),         // passed over
     };
     SetCheckList({MakeFile("A.tmf", all, "10.06.2024"), MakeFile("B.tmf", all, "10.06.2024")});
     CheckDates("Auto");
 
     // Slot 1 first; slot 0 has its own first, second and due-today sounds.
-    EXPECT_EQ(SoundNames(), (std::vector<std::string>{"Hinweis", "Hinweis", "tata", "fehler", "Hinweis", "Hinweis",
-                                                      "tata"}));
+    EXPECT_EQ(SoundNames(), (std::vector<std::string>{"Hinweis", "Hinweis", "tata", "fehler", "Hinweis",
+                                                      "Hinweis", "tata"}));
     for (bool waited : platform.soundWaited) EXPECT_TRUE(waited);
     ASSERT_EQ(results.showings.size(), 2u);
     EXPECT_EQ(Kinds(results.showings[1].results), (std::vector<int>{1, 1, 2, 2, 3, 3, 4, 4}));
@@ -260,7 +273,8 @@ TEST_F(CheckRun, ReportsCheckProgressAtEveryFifthEntryAndTheLast) {
     std::vector<ProgressCall> checks;
     for (const auto& p : platform.progress)
         if (p.text == "Prüfe...") checks.push_back(p);
-    EXPECT_EQ(checks, (std::vector<ProgressCall>{{"Prüfe...", 5, 12}, {"Prüfe...", 10, 12}, {"Prüfe...", 12, 12}}));
+    EXPECT_EQ(checks,
+              (std::vector<ProgressCall>{{"Prüfe...", 5, 12}, {"Prüfe...", 10, 12}, {"Prüfe...", 12, 12}}));
 }
 
 // ------------------------------------------------------------ saving files
@@ -340,7 +354,8 @@ TEST_F(CheckRun, FullCheckListIsCheckedFromSlot100DownToSlot0) {
 
 TEST_F(CheckRun, TwoFilesWithFindingsOpenTheDialogTwiceEachWithItsOwnRows) {
     const std::string first = MakeFile("Erste.tmf", {Entry("15.06.1990")});
-    const std::string second = MakeFile("Zweite.tmf", {Entry("17.06.1990", 5), Entry("01.01.1990"), Entry("16.06.1990", 0, 4)});
+    const std::string second =
+        MakeFile("Zweite.tmf", {Entry("17.06.1990", 5), Entry("01.01.1990"), Entry("16.06.1990", 0, 4)});
     SetCheckList({first, second});
     CheckDates("Auto");
 
@@ -372,9 +387,10 @@ TEST_F(CheckRun, ASecondRunCannotStartWhileTheDialogIsOpen) {
 // ---------------------------------------------------------- mode "Manuel"
 
 TEST_F(CheckRun, ManualRunDeclinedForSlot2TreatsSlots1And0AsChanged) {
-    const std::string s0 = MakeFile("Null.tmf", {Entry("01.01.1990", 0, 0, 0, false, "Zora"),
-                                                 Entry("02.01.1990", 0, 0, 0, false, "Adam")},
-                                    "14.06.2024", 0, 1);
+    const std::string s0 =
+        MakeFile("Null.tmf",
+                 {Entry("01.01.1990", 0, 0, 0, false, "Zora"), Entry("02.01.1990", 0, 0, 0, false, "Adam")},
+                 "14.06.2024", 0, 1);
     const std::string s1 = MakeFile("Eins.tmf", {Entry("01.02.1990")});
     const std::string s2 = MakeFile("Zwei.tmf", {Entry("20.06.1990", 7)});
     AppendSpareRecord(s0);
@@ -490,10 +506,11 @@ TEST_F(CheckRun, FailedCurrentFileInAManualRunIsNotShownInPlaceOfTheOther) {
 TEST_F(CheckRun, OkOnTheDialogDeletesTheFlaggedDueEntriesAndTheFileIsSaved) {
     platform.setToday(2024, 6, 15);
     std::vector<EntrySpec> entries;
-    for (int i = 1; i <= 8; ++i) entries.push_back(Entry("01.01.1990", 0, 0, 0, false, "P" + std::to_string(i)));
-    entries[2] = Entry("15.06.1990", 0, 0, 0, true, "P3");   // due today
-    entries[6] = Entry("12.06.1990", 0, 0, 0, true, "P7");   // passed over
-    entries[4] = Entry("17.06.1990", 5, 0, 0, true, "P5");   // only a warning
+    for (int i = 1; i <= 8; ++i)
+        entries.push_back(Entry("01.01.1990", 0, 0, 0, false, "P" + std::to_string(i)));
+    entries[2] = Entry("15.06.1990", 0, 0, 0, true, "P3");  // due today
+    entries[6] = Entry("12.06.1990", 0, 0, 0, true, "P7");  // passed over
+    entries[4] = Entry("17.06.1990", 5, 0, 0, true, "P5");  // only a warning
     const std::string path = MakeFile("Weg.tmf", entries, "10.06.2024");
     SetCheckList({path});
     results.pressOk = true;
@@ -506,5 +523,6 @@ TEST_F(CheckRun, OkOnTheDialogDeletesTheFlaggedDueEntriesAndTheFileIsSaved) {
     for (const auto& e : disk.entries) names.push_back(e[Vorname].asText());
     EXPECT_EQ(names, (std::vector<std::string>{"P1", "P2", "P4", "P5", "P6", "P8"}));
     EXPECT_EQ(EntryCount, 6);
-    EXPECT_EQ(messages(), (std::vector<std::string>{"P7 Berg , wird nun gelöscht !", "P3 Berg , wird nun gelöscht !"}));
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{"P7 Berg , wird nun gelöscht !", "P3 Berg , wird nun gelöscht !"}));
 }

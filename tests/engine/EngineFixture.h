@@ -56,7 +56,8 @@ inline OnDisk ReadOnDisk(const std::string& path) {
 
 inline std::vector<int> Kinds(const CheckResultsType& results) {
     std::vector<int> kinds;
-    for (int r = 1; r <= results(0, 0).asInteger(); ++r) kinds.push_back(static_cast<int>(results(1, r).asInteger()));
+    for (int r = 1; r <= results(0, 0).asInteger(); ++r)
+        kinds.push_back(static_cast<int>(results(1, r).asInteger()));
     return kinds;
 }
 
@@ -93,7 +94,8 @@ protected:
 
     // Writes an appointment file into the data folder and returns its path.
     std::string MakeFile(const std::string& name, const std::vector<EntrySpec>& entries,
-                         const std::string& lastCheck = "14.06.2024", int outputChoice = 0, int sortChoice = 0) {
+                         const std::string& lastCheck = "14.06.2024", int outputChoice = 0,
+                         int sortChoice = 0) {
         const std::string path = DataDir + name;
         WriteAppointmentFileBytes(path, AppointmentFileBytes(entries, lastCheck, outputChoice, sortChoice));
         return path;

@@ -62,7 +62,8 @@ protected:
         logging.install();
         InstallEngineProgress();
         ResetSettings();
-        file = MakeFile("Aktuell.tmf", {{.vorname = "Alt", .termin = "01.02.1990"}, {.vorname = "Zwei"}}, "01.06.2024");
+        file = MakeFile("Aktuell.tmf", {{.vorname = "Alt", .termin = "01.02.1990"}, {.vorname = "Zwei"}},
+                        "01.06.2024");
         CurrentFile() = file;
         ASSERT_TRUE(IsLoaded(LoadAppointmentFile(file, "Alles")));
         TermNames[0] = "Geburtstag";
@@ -106,7 +107,8 @@ TEST_F(Exit, EffectsComeInOrderAndYesSavesTheWholeFile) {
     EXPECT_EQ(logging.log, (std::vector<std::string>{"close.wav wait", "autostart +Liste",
                                                      "ask yes/no/cancel +Liste +Termin"}));
     EXPECT_EQ(logging.questions, std::vector<std::string>{file + ", wurde geändert.\r\nDatei abspeichern ?"});
-    EXPECT_EQ(logging.autostartCalls, std::vector<std::string>{"add:" + ProgramDir + "Termif98|Termifolio98"});
+    EXPECT_EQ(logging.autostartCalls,
+              std::vector<std::string>{"add:" + ProgramDir + "Termif98|Termifolio98"});
     const OnDisk disk = ReadOnDisk(file);
     EXPECT_EQ(disk.entries.at(0)[Vorname].asText(), "Neu");
     EXPECT_EQ(disk.lastCheck(), "15.06.2024");
@@ -176,7 +178,8 @@ TEST_F(Exit, FailedSaveAfterYesKeepsTheProgramRunning) {
     EXPECT_EQ(Modified, 1);
     EXPECT_EQ(dir.read("daten/Aktuell.tmf"), before);
     ASSERT_EQ(logging.messageTexts().size(), 2u);
-    EXPECT_EQ(logging.messageTexts()[1].rfind("Die Datei " + file + " konnte nicht gespeichert werden !", 0), 0u);
+    EXPECT_EQ(logging.messageTexts()[1].rfind("Die Datei " + file + " konnte nicht gespeichert werden !", 0),
+              0u);
 }
 
 TEST_F(Exit, WindowPositionIsStoredAsOffsetsFromTheCentre) {
@@ -188,15 +191,15 @@ TEST_F(Exit, WindowPositionIsStoredAsOffsetsFromTheCentre) {
     const Case cases[] = {
         {{212, 184, 600, 400}, "0", "0", false},
         {{262, 154, 600, 400}, "50", "-30", false},
-        {{-300, 184, 600, 400}, "-512", "0", false},   // centre on the left edge
-        {{-301, 184, 600, 400}, "0", "0", true},       // centre just off it
+        {{-300, 184, 600, 400}, "-512", "0", false},  // centre on the left edge
+        {{-301, 184, 600, 400}, "0", "0", true},      // centre just off it
         {{723, 184, 600, 400}, "511", "0", false},
-        {{724, 184, 600, 400}, "0", "0", true},        // centre at x = screen width
+        {{724, 184, 600, 400}, "0", "0", true},  // centre at x = screen width
         {{212, 567, 600, 400}, "0", "383", false},
         {{212, 568, 600, 400}, "0", "0", true},
         {{212, -201, 600, 400}, "0", "0", true},
-        {{211, 183, 601, 401}, "0", "0", false},        // odd sizes centre truncated
-        {{0, 0, 1101, 401}, "38", "-183", false},       // wider than the screen
+        {{211, 183, 601, 401}, "0", "0", false},   // odd sizes centre truncated
+        {{0, 0, 1101, 401}, "38", "-183", false},  // wider than the screen
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.window.left) + "," + std::to_string(c.window.top));

@@ -101,8 +101,8 @@ TEST_F(Grid, TwentyFiveEntriesCountInTensAndEndWithFertig) {
     FillGrid();
     EXPECT_EQ(main.panel(2),
               (std::vector<std::string>{"Einträge: 0", "Einträge: 10", "Einträge: 20", "Einträge: 25"}));
-    EXPECT_EQ(main.progressLog, (std::vector<std::string>{"Ausgabe...", "=40", "Ausgabe...", "=80", "Ausgabe...",
-                                                          "=100", "Fertig"}));
+    EXPECT_EQ(main.progressLog, (std::vector<std::string>{"Ausgabe...", "=40", "Ausgabe...", "=80",
+                                                          "Ausgabe...", "=100", "Fertig"}));
     EXPECT_EQ(MainGrid.rowCount(), 26);
     EXPECT_EQ(MainGrid.cell(0, 25), "25");
     EXPECT_EQ(MainGrid.cell(1, 7), EntryTable(Vorname, 7).asText());

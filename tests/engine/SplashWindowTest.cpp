@@ -21,7 +21,8 @@ protected:
     void SetUp() override {
         EngineTest::SetUp();
         ResetSettings();
-        file = MakeFile("Start.tmf", {{.vorname = "Immer", .termin = "01.01.1990", .warnung1 = -1, .warnung2 = 400}},
+        file = MakeFile("Start.tmf",
+                        {{.vorname = "Immer", .termin = "01.01.1990", .warnung1 = -1, .warnung2 = 400}},
                         "14.06.2024");
         CurrentFile() = file;
         SettingsLines(CountdownSeconds) = "3";

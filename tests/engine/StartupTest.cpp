@@ -3,9 +3,9 @@
 // file cannot be read.
 #include <gtest/gtest.h>
 
+#include "CheckListEdit.h"
 #include "CheckRun.h"
 #include "EngineFixture.h"
-#include "CheckListEdit.h"
 #include "ListFiles.h"
 
 using namespace tmf;
@@ -25,8 +25,9 @@ protected:
     }
     // "Liste.dat" with the given switches and check list, as the settings
     // dialog would leave it.
-    void WriteList(const std::string& atStart, const std::string& daily, const std::vector<std::string>& files,
-                   const std::string& offsetX = "0", const std::string& offsetY = "0") {
+    void WriteList(const std::string& atStart, const std::string& daily,
+                   const std::vector<std::string>& files, const std::string& offsetX = "0",
+                   const std::string& offsetY = "0") {
         ListLines.fill({});
         ResetSettings();
         SettingsLines(CheckAtStart) = atStart;
@@ -39,7 +40,9 @@ protected:
     }
     // An entry that every check reports (a second warning), and that no
     // check changes, so each dialog shown is one check run.
-    static EntrySpec Always() { return {.vorname = "Immer", .termin = "01.01.1990", .warnung1 = -1, .warnung2 = 400}; }
+    static EntrySpec Always() {
+        return {.vorname = "Immer", .termin = "01.01.1990", .warnung1 = -1, .warnung2 = 400};
+    }
     // True when this start ran the check.
     bool Checked() const { return !results.showings.empty(); }
     static std::vector<std::string> ListedFiles() {
@@ -166,7 +169,8 @@ TEST_F(Startup, OnceADayChecksWhenTheLastCheckDateIsEmptyOrBroken) {
 }
 
 TEST_F(Startup, WithoutAnyCheckTheFileIsStillLoadedInFullAndStamped) {
-    const std::string file = MakeFile("Nie.tmf", {Always(), {.vorname = "Zweite", .termin = "02.02.1990"}}, "01.01.2024");
+    const std::string file =
+        MakeFile("Nie.tmf", {Always(), {.vorname = "Zweite", .termin = "02.02.1990"}}, "01.01.2024");
     WriteList("0", "0", {file});
     InitProgram();
 
@@ -180,7 +184,8 @@ TEST_F(Startup, WithoutAnyCheckTheFileIsStillLoadedInFullAndStamped) {
 
 TEST_F(Startup, StartsWithoutACheckHideAPassedDateFromTheNextCheck) {
     platform.setToday(2024, 6, 10);
-    const std::string file = MakeFile("Luecke.tmf", {{.vorname = "Juni", .termin = "12.06.1980"}}, "09.06.2024");
+    const std::string file =
+        MakeFile("Luecke.tmf", {{.vorname = "Juni", .termin = "12.06.1980"}}, "09.06.2024");
     WriteList("0", "0", {file});
     InitProgram();
     Restart();
@@ -269,7 +274,8 @@ TEST_F(Startup, CurrentFileDeletedBetweenRunsIsDroppedAndTheNextOneOpens) {
 
     InitProgram();
 
-    EXPECT_EQ(messages().front(), gone + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !");
+    EXPECT_EQ(messages().front(),
+              gone + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !");
     EXPECT_FALSE(ProgramEnding());
     EXPECT_EQ(CurrentFile(), other);
     EXPECT_EQ(EntryCount, 2);
@@ -295,8 +301,9 @@ TEST_F(Startup, CurrentFileVanishingDuringStartUpTakesTheFailurePath) {
 // ------------------------------------------------------------- countdown
 
 TEST_F(Startup, CountdownIsHeldBetweenOneAndTenSeconds) {
-    const std::pair<const char*, int> cases[] = {{"3", 3}, {"1", 1}, {"10", 10}, {"0", 1}, {"-5", 1},
-                                                 {"11", 10}, {"99999999999", 10}, {"", 3}, {"drei", 3}};
+    const std::pair<const char*, int> cases[] = {{"3", 3},   {"1", 1},   {"10", 10},          {"0", 1},
+                                                 {"-5", 1},  {"11", 10}, {"99999999999", 10}, {"", 3},
+                                                 {"drei", 3}};
     for (const auto& [text, want] : cases) {
         SettingsLines(CountdownSeconds) = text;
         EXPECT_EQ(CountdownLimit(), want) << '"' << text << '"';
