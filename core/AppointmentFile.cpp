@@ -31,22 +31,29 @@ constexpr std::size_t kWarnung1At = 164, kWarnung2At = 166, kErreichtAt = 168, k
 // and saving the largest files is mostly this loop. True when a plain byte
 // is beyond ASCII.
 bool XorCopy(const unsigned char* in, unsigned char* out, std::size_t n, unsigned char key) {
+    constexpr std::uint64_t kTopBits = 0x8080808080808080ull;
+    if (n < 8) {
+        unsigned any = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            out[i] = in[i] ^ key;
+            any |= out[i];
+        }
+        return any >= 0x80;
+    }
     const std::uint64_t key8 = 0x0101010101010101ull * key;
     std::uint64_t any8 = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
+    auto word = [&](std::size_t at) {
         std::uint64_t w;
-        std::memcpy(&w, in + i, 8);
+        std::memcpy(&w, in + at, 8);
         w ^= key8;
         any8 |= w;
-        std::memcpy(out + i, &w, 8);
-    }
-    unsigned any = 0;
-    for (; i < n; ++i) {
-        out[i] = in[i] ^ key;
-        any |= out[i];
-    }
-    return (any8 & 0x8080808080808080ull) != 0 || any >= 0x80;
+        std::memcpy(out + at, &w, 8);
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) word(i);
+    // The rest as one word that overlaps the last one, so it stays inside.
+    if (i < n) word(n - 8);
+    return (any8 & kTopBits) != 0;
 }
 
 void ReadText(const unsigned char* record, const TextSlot& slot, std::string& text) {
@@ -159,7 +166,10 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
         Row& row = EntryTable.row(i);
         DecodeRecord(bytes + static_cast<std::size_t>(i) * kRecordSize, row);
         const std::string& date = *row[TerminAm].textIf();
-        if (!IsNormalizedDate(date) || date.compare(0, 5, "29.02") == 0 || date.compare(6, 4, "0100") < 0)
+        // Stored dates are normalised already; only the others, 29 February
+        // and years before 0100 need the validation with its message.
+        if (!IsNormalizedDate(date) || (date[0] == '2' && date[1] == '9' && date[3] == '0' && date[4] == '2') ||
+            (date[6] == '0' && date[7] == '0'))
             row[TerminAm] = Cell(ValidateDate(date));
         if (i % 10 == 0 || i == n) ShowProgress("Lade...", static_cast<float>(i), static_cast<float>(n));
     }

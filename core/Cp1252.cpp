@@ -1,7 +1,9 @@
 #include "Cp1252.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace tmf {
 namespace {
@@ -72,8 +74,24 @@ void AppendCp1252AsUtf8(std::string& out, const unsigned char* bytes, std::size_
     while (n > 0) {
         const std::size_t take = n < kChunk ? n : kChunk;
         char* p = chunk;
-        for (std::size_t i = 0; i < take; ++i) {
-            const unsigned char b = bytes[i];
+        for (std::size_t i = 0; i < take;) {
+            if (i + 8 <= take) {
+                // Runs of ASCII go eight bytes at a time; all eight are
+                // copied, and those up to the first other byte are kept.
+                std::uint64_t w;
+                std::memcpy(&w, bytes + i, 8);
+                std::memcpy(p, &w, 8);
+                const std::uint64_t high = w & 0x8080808080808080ull;
+                const std::size_t ascii =
+                    high == 0 ? 8
+                              : static_cast<std::size_t>(std::endian::native == std::endian::little
+                                                             ? std::countr_zero(high)
+                                                             : std::countl_zero(high)) / 8;
+                p += ascii;
+                i += ascii;
+                if (ascii == 8) continue;
+            }
+            const unsigned char b = bytes[i++];
             if (b < 0x80) {
                 *p++ = static_cast<char>(b);
                 continue;
