@@ -11,13 +11,13 @@ class CheckResultsList : public EngineTest {
 protected:
     // Entries "P1".."Pn"; the ones in flagged carry the delete flag.
     void Entries(int n, std::initializer_list<int> flagged) {
-        std::vector<EntrySpec> specs;
+        std::vector<EntrySpec> entries;
         for (int i = 1; i <= n; ++i) {
             EntrySpec e{.vorname = "P" + std::to_string(i), .nachname = "N" + std::to_string(i)};
             for (int f : flagged) e.loeschen = e.loeschen || f == i;
-            specs.push_back(e);
+            entries.push_back(e);
         }
-        LoadIntoState(specs, "14.06.2024");
+        LoadIntoState(entries, "14.06.2024");
     }
     // Result rows of (entry, kind), as the check run would leave them.
     static void Rows(std::initializer_list<std::pair<int, int>> rows) {
