@@ -161,4 +161,20 @@ std::string Utf8Left(std::string_view utf8, std::size_t n) {
     return std::string(utf8);
 }
 
+void UpperCp1252InPlace(std::string& bytes) {
+    for (char& ch : bytes) {
+        auto c = static_cast<unsigned char>(ch);
+        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c = static_cast<unsigned char>(c - 0x20);
+        else if (c == 0x9A || c == 0x9C || c == 0x9E) c = static_cast<unsigned char>(c - 0x10);  // š œ ž
+        else if (c == 0xFF) c = 0x9F;                                                             // ÿ
+        ch = static_cast<char>(c);
+    }
+}
+
+std::string UpperCp1252(std::string_view utf8) {
+    std::string s = Utf8ToCp1252(utf8);
+    UpperCp1252InPlace(s);
+    return s;
+}
+
 }  // namespace tmf

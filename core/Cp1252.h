@@ -19,6 +19,12 @@ std::string Utf8ToCp1252(std::string_view utf8, std::size_t maxChars = std::stri
 // True when every character of the UTF-8 text has a Windows-1252 byte.
 bool IsCp1252Representable(std::string_view utf8);
 
+// Windows-1252 bytes in upper case by the code page's letters: a-z, the
+// accented letters (ä to Ä, é to É, ...), š, œ, ž and ÿ; ß stays.
+void UpperCp1252InPlace(std::string& bytes);
+// A UTF-8 text as upper-case Windows-1252 bytes, for case-blind searching.
+std::string UpperCp1252(std::string_view utf8);
+
 // Number of characters (code points) of a UTF-8 text.
 std::size_t Utf8Length(std::string_view utf8);
 // The first n characters of a UTF-8 text.

@@ -141,7 +141,11 @@ bool ExitProcedure() {
         // thrown away with it; the message has told the user why.
         if (a == Answer::Yes && !SaveAppointmentFile(CurrentFile(), "Alles", "Datum")) return false;
     }
-    SaveAppointmentFile(CurrentFile(), "", "Datum");
+    // The header stamp belongs to a file on disk; if the file has vanished
+    // meanwhile, a header alone would promise entries that are not there,
+    // so the whole table is written instead.
+    if (FileExists(CurrentFile())) SaveAppointmentFile(CurrentFile(), "", "Datum");
+    else SaveAppointmentFile(CurrentFile(), "Alles", "Datum");
 
     if (MainView* main = TheViews().main) {
         const WindowRect r = main->Geometry();

@@ -54,6 +54,7 @@ TGebF::TGebF(QWidget* parent) : QWidget(parent), ui(new Ui::TGebF), Timer1(new Q
     connect(ui->Ende, &QToolButton::clicked, this, &TGebF::EndeClick);
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, this, &TGebF::EndeClick);
+    ConnectCommands();
 }
 
 TGebF::~TGebF() { delete ui; }

@@ -4,6 +4,8 @@
 // procedure.
 #include <QTimer>
 #include <QWidget>
+#include <functional>
+#include <string>
 
 #include "GridModel.h"
 #include "Views.h"
@@ -11,6 +13,8 @@
 namespace Ui {
 class TGebF;
 }
+class QDialog;
+class QMenu;
 
 class TGebF : public QWidget, public tmf::MainView {
     Q_OBJECT
@@ -44,18 +48,65 @@ public:
     // The clock line: weekday, date and time of day.
     static QString ClockLine();
 
+    // The other windows, known once they exist.
+    QDialog* EinstellF = nullptr;
+    QDialog* AuswahlF = nullptr;
+    QWidget* InternF = nullptr;
+    QDialog* Wukfrm = nullptr;
+    // The entry editor, reached through the program: modal for a new entry,
+    // non-modal for an entry of the grid; closed without taking over when the
+    // entry is deleted from the popup menu.
+    std::function<void()> openEditorModal;
+    std::function<void()> openEditorNonModal;
+    std::function<bool()> editorOpen;
+    std::function<void()> closeEditor;
+
+    // The grid row selected in SG (0 when none).
+    int SelectedRow() const;
+
 public slots:
     void FormShow();
     void Timer1Timer();
     void ComboBox1Change(int index);
     void ComboBox2Change(int index);
     void EndeClick();
+    void Edit1Change();
+    void Label1Click();
+    void BitBtn2Click();
+    void SGDblClick(int gridRow);
+    void Lschen1Click();
+    void BitBtn6Click();
+    void BitBtn1Click();
+    void BitBtn11Click();
+    void BitBtn8Click();
+    void BitBtn5Click();
+    void BitBtn9Click();
+    void BitBtn9KeyPress(int key);
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void BitBtn12Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn7Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ApplyHiddenRows();
     void SetupGridView();
+    void ConnectCommands();
+    void SetRowVisible(int gridRow, bool visible);
+    // After the current file failed to load in a manual check: go on with
+    // "TestDatei.tmf" rather than with entries of another file.
+    void RecoverCurrentFile();
+    // Loads path as the current file or, when it cannot be loaded, puts the
+    // check list back as it was; true when it became current.
+    bool MakeCurrent(const std::string& path, bool exists);
+    QMenu* PopupMenu1 = nullptr;
+    int searchDepth_ = 0;
 };

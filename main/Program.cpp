@@ -16,5 +16,9 @@ bool Program::Create(const std::function<void(QWidget*)>& mainWindowCreated) {
     Wukfrm = std::make_unique<TWukfrm>(GebF.get());
     EinstellF = std::make_unique<TEinstellF>(GebF.get());
     AuswahlF = std::make_unique<TAuswahlF>(GebF.get());
+    GebF->InternF = InternF.get();
+    GebF->Wukfrm = Wukfrm.get();
+    GebF->EinstellF = EinstellF.get();
+    GebF->AuswahlF = AuswahlF.get();
     return true;
 }

@@ -1,0 +1,274 @@
+// The main window's commands: search, add, open and delete entries, the
+// manual check, the dialogs, the documents and the internal tools.
+#include <QAction>
+#include <QDialog>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QShortcut>
+#include <random>
+
+#include "AppointmentFile.h"
+#include "CheckListEdit.h"
+#include "CheckRun.h"
+#include "Cp1252.h"
+#include "Dates.h"
+#include "FileIo.h"
+#include "Gebfrm.h"
+#include "Grid.h"
+#include "Ports.h"
+#include "Progress.h"
+#include "Sort.h"
+#include "State.h"
+#include "ui_Gebfrm.h"
+
+using namespace tmf;
+
+void TGebF::ConnectCommands() {
+    connect(ui->Edit1, &QLineEdit::textChanged, this, &TGebF::Edit1Change);
+    ui->Label1->installEventFilter(this);
+    connect(ui->BitBtn2, &QToolButton::clicked, this, &TGebF::BitBtn2Click);
+    connect(ui->BitBtn6, &QToolButton::clicked, this, &TGebF::BitBtn6Click);
+    connect(ui->BitBtn1, &QToolButton::clicked, this, &TGebF::BitBtn1Click);
+    connect(ui->BitBtn11, &QPushButton::clicked, this, &TGebF::BitBtn11Click);
+    connect(ui->BitBtn8, &QPushButton::clicked, this, &TGebF::BitBtn8Click);
+    connect(ui->BitBtn5, &QPushButton::clicked, this, &TGebF::BitBtn5Click);
+    connect(ui->BitBtn9, &QPushButton::clicked, this, &TGebF::BitBtn9Click);
+    ui->BitBtn9->installEventFilter(this);
+    connect(ui->Button1, &QPushButton::clicked, this, &TGebF::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TGebF::Button2Click);
+    connect(ui->Button3, &QPushButton::clicked, this, &TGebF::Button3Click);
+    connect(ui->Button4, &QPushButton::clicked, this, &TGebF::Button4Click);
+    connect(ui->BitBtn12, &QPushButton::clicked, this, &TGebF::BitBtn12Click);
+    connect(ui->BitBtn3, &QPushButton::clicked, this, &TGebF::BitBtn3Click);
+    connect(ui->BitBtn4, &QPushButton::clicked, this, &TGebF::BitBtn4Click);
+    connect(ui->BitBtn7, &QPushButton::clicked, this, &TGebF::BitBtn7Click);
+
+    connect(ui->SG, &QTableView::doubleClicked, this, [this](const QModelIndex& index) { SGDblClick(index.row() + 1); });
+    connect(ui->SG->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this, [this](int) { SGDblClick(0); });
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    QAction* del = PopupMenu1->addAction("Löschen");
+    del->setObjectName("Lschen1");
+    connect(del, &QAction::triggered, this, &TGebF::Lschen1Click);
+    ui->SG->viewport()->installEventFilter(this);
+
+    // Enter presses "&Anfügen", the window's default button, wherever the
+    // focused control has no use for it.
+    for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), this);
+        connect(enter, &QShortcut::activated, this, &TGebF::BitBtn2Click);
+    }
+}
+
+bool TGebF::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->SG->viewport()) {
+        // A right click opens the popup on the row already selected; it does
+        // not select the row under the mouse.
+        if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+            return true;
+        if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+            PopupMenu1->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+            return true;
+        }
+    } else if (watched == ui->Label1 && event->type() == QEvent::MouseButtonRelease) {
+        Label1Click();
+        return true;
+    } else if (watched == ui->BitBtn9 && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // The tab character, as Ctrl+I types it; the Tab key itself moves the focus.
+        if (key->text() == QStringLiteral("\t") && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
+            BitBtn9KeyPress(9);
+            return true;
+        }
+        if (key->key() == Qt::Key_I && key->modifiers() == Qt::ControlModifier) {
+            BitBtn9KeyPress(9);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+int TGebF::SelectedRow() const {
+    const QModelIndexList rows = ui->SG->selectionModel()->selectedRows();
+    return rows.isEmpty() ? 0 : rows.first().row() + 1;
+}
+
+void TGebF::SetRowVisible(int gridRow, bool visible) {
+    char& hidden = MainGrid.hidden[static_cast<std::size_t>(gridRow)];
+    if (hidden == static_cast<char>(!visible)) return;  // set only when it differs
+    hidden = static_cast<char>(!visible);
+    ui->SG->setRowHidden(gridRow - 1, !visible);
+}
+
+void TGebF::Edit1Change() {
+    // A change while a search runs starts the search again inside it; the
+    // running one picks up the new text at its next row.
+    ++searchDepth_;
+    ui->SG->setUpdatesEnabled(false);
+    ui->Label1->setText("0 gefunden");
+    int found = 0;
+    const int n = EntryCount < MainGrid.rowCount() - 1 ? EntryCount : MainGrid.rowCount() - 1;
+    QString label = "0 gefunden";
+    for (int r = 1; r <= n && r < MainGrid.rowCount(); ++r) {
+        if (r % 20 == 0 || r == n) ShowProgress("Suche...", static_cast<float>(r), static_cast<float>(n));
+        if (r >= MainGrid.rowCount()) break;  // a refill during the progress may have shortened the grid
+        const std::string needle = UpperCp1252(ui->Edit1->text().toStdString());
+        bool match = false;
+        for (int c = 1; c <= 4 && !match; ++c)
+            match = UpperCp1252(MainGrid.cells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]).find(needle) !=
+                    std::string::npos;
+        if (!match && !needle.empty()) {
+            SetRowVisible(r, false);
+            continue;
+        }
+        SetRowVisible(r, true);
+        ++found;
+        label = needle.empty() ? QStringLiteral("kein Eintrag ") : QString::number(found) + " gefunden";
+        ui->Label1->setText(label);
+    }
+    ui->SG->setUpdatesEnabled(true);
+    ui->SG->viewport()->update();
+    --searchDepth_;
+}
+
+void TGebF::Label1Click() { SetupGrid(); }
+
+void TGebF::BitBtn2Click() {
+    if (TableOperationRunning()) return;
+    if (EntryCount >= kMaxEntries) {
+        ShowMessage("Huch, keiner hat soviele Enträge erwartet !");
+        return;
+    }
+    EditorMode = kModeNew;
+    if (openEditorModal) openEditorModal();
+}
+
+void TGebF::SGDblClick(int gridRow) {
+    if (gridRow <= 0) {
+        ShowMessage("Neueingabe über ANFÜGEN !");
+        return;
+    }
+    if (editorOpen && editorOpen()) {
+        // The open editor stays on the entry it shows; it only comes forward.
+        if (openEditorNonModal) openEditorNonModal();
+        return;
+    }
+    EditorMode = kModeEdit;
+    SelectedEntry = gridRow;
+    if (openEditorNonModal) openEditorNonModal();
+}
+
+void TGebF::Lschen1Click() {
+    const int row = SelectedRow();
+    if (row < 1 || row > EntryCount || TableOperationRunning()) return;
+    if (Ask("Wirklich LÖSCHEN ?", MessageKind::Warning, Buttons::YesNo) != Answer::Yes) return;
+    TableOperation busy;
+    DeleteEntry(row);
+    EditorMode = kModeDelete;
+    Modified = 1;
+    if (editorOpen && editorOpen() && closeEditor) closeEditor();
+    SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
+    FillGrid();
+}
+
+void TGebF::BitBtn6Click() {
+    if (TableOperationRunning() || CheckRunning()) return;
+    TableOperation busy;
+    if (Modified == 1) AskSaveIfChanged(CurrentFile());
+    if (!CheckDates("Manuel")) {
+        RecoverCurrentFile();
+        return;
+    }
+    // The run reloaded the current file from disk; the grid must show the
+    // table as it now is, or a double click would open another entry.
+    SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
+    FillGrid();
+}
+
+void TGebF::RecoverCurrentFile() {
+    const std::string testFile = DataDir + kTestFileName;
+    EditCheckList(testFile, "Neu");
+    if (!SameFile(CurrentFile(), testFile) || !FileExists(testFile) ||
+        !IsLoaded(LoadAppointmentFile(CurrentFile(), "Alles"))) {
+        ResetFileHeader();
+        if (SameFile(CurrentFile(), testFile)) SaveAppointmentFile(CurrentFile(), "", "Datum");
+    }
+    Modified = 0;
+    SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
+    FillGrid();
+}
+
+void TGebF::BitBtn1Click() {
+    if (EinstellF) EinstellF->exec();
+}
+
+void TGebF::BitBtn11Click() {
+    if (AuswahlF) AuswahlF->exec();
+}
+
+void TGebF::BitBtn8Click() {
+    if (FileExists(DataDir + "Beschreibung.doc")) {
+        ThePlatform().shell->Open("Beschreibung.doc", DataDir);
+        return;
+    }
+    ShowMessage("Beschreibung.doc konte im Programmpfad >" + DataDir + "< nicht gefunden werden.\r\n"
+                " Datei ist im Programmpfad nicht vorhanden .");
+}
+
+void TGebF::BitBtn5Click() {
+    ShowMessage("Termifolio98 " + VersionText +
+                "\r\n\r\nTermine, Geburtstage und Jubiläen im Blick.\r\n"
+                "Copyright © 1993-1998 Wuk-Soft. Alle Rechte vorbehalten.");
+}
+
+void TGebF::BitBtn9Click() {
+    if (Wukfrm) Wukfrm->exec();
+}
+
+void TGebF::BitBtn9KeyPress(int key) {
+    if (key != 9) return;
+    if (ThePlatform().dialogs->InputBox("", "", "") == "kWp") ui->GroupBox1->setVisible(true);
+}
+
+void TGebF::Button1Click() {
+    if (!InternF) return;
+    InternF->show();
+    InternF->raise();
+    InternF->activateWindow();
+}
+
+void TGebF::Button3Click() { ui->GroupBox1->setVisible(false); }
+
+void TGebF::Button4Click() { ThePlatform().shell->Open("TermifolioIntern.rtf", SpecialDir); }
+
+void TGebF::Button2Click() {
+    if (TableOperationRunning()) return;
+    TableOperation busy;
+    static std::mt19937 rng(std::random_device{}());
+    auto random = [](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    std::uniform_real_distribution<double> lead(0.0, 1000.0);
+    const int from = EntryCount + 1;
+    Modified = 1;
+    EntryCount += 100;
+    ResizeEntryTable(EntryCount);
+    for (int n = from; n <= EntryCount; ++n) {
+        Row& row = EntryTable.row(n);
+        row[Vorname] = Cell("Vorname " + std::to_string(n));
+        row[Nachname] = Cell("Nachname " + std::to_string(n));
+        const auto date = std::chrono::year{100 + random(2000)} / std::chrono::month{static_cast<unsigned>(3 + random(8))} /
+                          std::chrono::day{static_cast<unsigned>(1 + random(30))};
+        row[TerminAm] = Cell(FormatDate(date));
+        row[Bemerkung] = Cell("Eine Bemerkung von " + std::to_string(n));
+        row[Warnung1] = Cell(lead(rng));
+        row[Warnung2] = Cell(lead(rng));
+        row[Erreicht] = Cell(0);
+        row[Adresse] = Cell(StoreLineBreaks("Hier\r\nund\r\nda"));
+        row[TelFaxMail] = Cell(StoreLineBreaks("Telefonnummer\r\nFaxnummer\r\nE-Mail Adresse"));
+        row[Loeschen] = Cell(false);
+        row[Terminart] = Cell(Cp1252ToUtf8(std::string(1, static_cast<char>(40 + random(100)))));
+    }
+    FillGrid();
+}
