@@ -67,6 +67,11 @@ TEST(FuzzRegressions, ListFileInputsReadAsCheckListAndTermNames) {
     RunAll("list_files", [&](const std::string& bytes) { return fuzz::CheckListFiles(bytes, dir.path()); });
 }
 
+TEST(FuzzRegressions, ConverterOutputInputsGiveRowsTheFileWriterTakes) {
+    fuzz::ScratchDir dir;
+    RunAll("converter_output", [&](const std::string& bytes) { return fuzz::CheckConverterOutput(bytes, dir.path()); });
+}
+
 TEST(FuzzRegressions, DateTextInputsKeepTheirPromises) {
     RunAll("dates", [](const std::string& bytes) { return fuzz::CheckDateTexts(bytes); });
 }

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "AppointmentFile.h"
+#include "ConverterOutput.h"
 #include "Cp1252.h"
 #include "Dates.h"
 #include "FileIo.h"
@@ -280,6 +281,52 @@ inline std::string CheckListFiles(std::string_view bytes, const std::string& dir
         TMF_FUZZ_REQUIRE(TermNames == names, "the written Termin.dat reads back differently");
     }
     return {};
+}
+
+// The text file the old-file converter leaves: whatever it holds, the rows
+// must be fit for the file writer, and the file written from them must load
+// and save like any other.
+inline std::string CheckConverterOutput(std::string_view bytes, const std::string& dir) {
+    using namespace detail;
+    FuzzPlatform platform;
+
+    const ConverterOutput out = ParseConverterOutput(bytes);
+    if (!out.ok) {
+        TMF_FUZZ_REQUIRE(!out.error.empty() && out.rows.empty(), "a refused output has rows or no reason");
+        return {};
+    }
+    TMF_FUZZ_REQUIRE(!out.rows.empty() && out.rows.size() <= static_cast<std::size_t>(kMaxEntries) + 1,
+                     "the number of rows is out of range");
+    const auto n = static_cast<std::int32_t>(out.rows.size() - 1);
+    TMF_FUZZ_REQUIRE(out.rows[0][HeaderCount].toInteger() == n, "the header does not count the entries");
+    for (std::size_t i = 0; i < out.rows.size(); ++i) {
+        const Row& r = out.rows[i];
+        for (const Cell& c : r) {
+            const std::string t = c.asText();
+            TMF_FUZZ_REQUIRE(t.find('"') == std::string::npos, "a quote survived");
+            TMF_FUZZ_REQUIRE(t.find('\n') == std::string::npos, "a line end survived");
+            TMF_FUZZ_REQUIRE(IsValidUtf8(t), "a value is not UTF-8");
+        }
+        if (i == 0) continue;
+        for (int f : {Warnung1, Warnung2, Erreicht, Loeschen})
+            TMF_FUZZ_REQUIRE(r[static_cast<std::size_t>(f)].isInteger(), "a number field is not a number");
+        TMF_FUZZ_REQUIRE(r[Loeschen].asInteger() == 0 || r[Loeschen].asInteger() == -1, "the delete flag is no flag");
+    }
+
+    // Every row costs the same; large counts would only slow the fuzzer down.
+    if (n > 200) return {};
+    ResetProgramState();
+    ResizeEntryTable(n);
+    for (std::int32_t i = 0; i <= n; ++i) EntryTable.row(i) = out.rows[static_cast<std::size_t>(i)];
+    EntryCount = n;
+    const std::string converted = dir + "converted.tmf";
+    TMF_FUZZ_REQUIRE(SaveAppointmentFile(converted, "Alles", "Datum"), "the converted entries could not be saved");
+    const std::string saved = ReadBytes(converted);
+    TMF_FUZZ_REQUIRE(saved.size() == (static_cast<std::size_t>(n) + 1) * kRecordSize, "the saved file has the wrong length");
+    ResetProgramState();
+    TMF_FUZZ_REQUIRE(LoadAppointmentFile(converted, "Alles") == LoadResult::Loaded, "the converted file does not load");
+    TMF_FUZZ_REQUIRE(EntryCount == n, "the converted file loads with another count");
+    return CheckAppointmentFile(saved, dir);
 }
 
 // Date texts and the small text helpers. The first four bytes choose the

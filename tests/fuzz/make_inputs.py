@@ -62,6 +62,10 @@ def list_file(lines):
     return b"".join(scramble(cp(l) if isinstance(l, str) else l) + b"\r\n" for l in lines)
 
 
+def converter_file(records):
+    return b"".join(cp(line) + b"\r\n" for record in records for line in record)
+
+
 def date_input(text, n=1, limit=255):
     if isinstance(text, str):
         text = text.encode("utf-8")
@@ -170,6 +174,34 @@ def main():
     }
     for name, data in nasty_dates.items():
         write("regressions", "dates", name, data)
+
+    header_lines = ["2", "0", "5", "2.27", "0", "0", "0", "", "", "0", "01.06.2024"]
+    entry_lines = [["Anna", "M\u00fcller", "15.06.1980", "Blumen", "7", "1", "0", "0221 123456", "K\u00f6ln",
+                    "False", "Geburtstag"],
+                   ['"Meier"', "Bernd", "1.2.2003", "", "-7", "3", "1", "", "", "True", "Arzt"]]
+    converted = {
+        "two-entries.txt": converter_file([header_lines] + entry_lines),
+        "empty.txt": converter_file([["0"] + header_lines[1:]]),
+        "short.txt": converter_file([header_lines] + entry_lines)[:60],
+        "lf-only.txt": converter_file([header_lines] + entry_lines).replace(b"\r\n", b"\n"),
+    }
+    for name, data in converted.items():
+        write("corpus", "converter_output", name, data)
+
+    nasty_converted = {
+        "count-too-large.txt": b"32001\r\n",
+        "count-negative.txt": b"-1\r\n",
+        "count-quoted.txt": b'"1"\r\n' + b"x\r\n" * 21,
+        "numbers-not-numbers.txt": converter_file([["1"] + header_lines[1:],
+                                                   ["A", "B", "29.02.2024", "", "sieben", "1.5", "99999999999999999999",
+                                                    "", "", "vielleicht", "Arzt"]]),
+        "overlong-lines.txt": b"1\r\n" + (b"\xe4" * 300 + b"\r\n") * 21,
+        "lone-cr-and-nul.txt": b"1\r\n" + b"a\rb\x00c\r\r\n" * 21,
+        "no-lines.txt": b"",
+        "max-count-no-entries.txt": b"32000\r\n",
+    }
+    for name, data in nasty_converted.items():
+        write("regressions", "converter_output", name, data)
 
 
 if __name__ == "__main__":

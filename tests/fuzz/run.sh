@@ -12,13 +12,13 @@ here="$(cd "$(dirname "$0")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
 build="${BUILD_DIR:-$repo/build-fuzz}"
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(appointment_file list_files dates)
+[ ${#targets[@]} -gt 0 ] || targets=(appointment_file list_files dates converter_output)
 
 CXX=clang++ cmake -S "$repo" -B "$build" -G Ninja -DTMF_FUZZ=ON -DTMF_WITH_QT=OFF \
     -DTMF_BUILD_TESTS=OFF -DTMF_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j 2 --target $(printf 'fuzz_%s ' "${targets[@]}")
 
-declare -A max_len=([appointment_file]=4656 [list_files]=8192 [dates]=1024)
+declare -A max_len=([appointment_file]=4656 [list_files]=8192 [dates]=1024 [converter_output]=8192)
 status=0
 for t in "${targets[@]}"; do
     work="$build/corpus/$t"
