@@ -180,8 +180,8 @@ void TEinF::ShowModal() {
 }
 
 void TEinF::ShowNonModal() {
-    if (!isVisible()) show();
-    raise();
+    if (isVisible()) raise();
+    else show();
     activateWindow();
 }
 
