@@ -83,7 +83,9 @@ QString WarningField(const Cell& cell) {
     return QString::fromStdString(value ? std::to_string(*value) : cell.asText());
 }
 
-const EntryTableType& Table() { return std::as_const(EntryTable); }
+const EntryTableType& Table() {
+    return std::as_const(EntryTable);
+}
 
 }  // namespace
 
@@ -121,12 +123,14 @@ TEinF::TEinF(QWidget* parent) : QDialog(parent), ui(new Ui::TEinF) {
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
 
-TEinF::~TEinF() { delete ui; }
+TEinF::~TEinF() {
+    delete ui;
+}
 
 void TEinF::SetUpLook() {
     const QString label = "color: #0000ff; font-weight: bold;";
-    for (QLabel* l : {ui->Label1, ui->Label2, ui->Label3, ui->Label4, ui->Label5, ui->Label7, ui->Label9, ui->Label10,
-                      ui->Label11, ui->Label12})
+    for (QLabel* l : {ui->Label1, ui->Label2, ui->Label3, ui->Label4, ui->Label5, ui->Label7, ui->Label9,
+                      ui->Label10, ui->Label11, ui->Label12})
         l->setStyleSheet(label);
     ui->Label6->setStyleSheet(label + " background: #00ff00;");
     ui->Label8->setStyleSheet(label + " background: #ffff00;");
@@ -180,12 +184,16 @@ void TEinF::ShowModal() {
 }
 
 void TEinF::ShowNonModal() {
-    if (isVisible()) raise();
-    else show();
+    if (isVisible())
+        raise();
+    else
+        show();
     activateWindow();
 }
 
-bool TEinF::IsOpen() const { return isVisible(); }
+bool TEinF::IsOpen() const {
+    return isVisible();
+}
 
 void TEinF::CloseWithoutTakeOver() {
     if (isVisible()) BitBtn1Click();
@@ -257,12 +265,15 @@ void TEinF::FillFromEntry(int row) {
     const EntryTableType& t = Table();
     // Only a real entry can be written back; a row outside the table shows
     // empty fields and is refused at the take-over.
-    if (row >= 1 && row <= EntryCount && row <= EntryTable.lastRow()) shownEntry_ = EntryTable.row(row);
-    else shownEntry_.reset();
+    if (row >= 1 && row <= EntryCount && row <= EntryTable.lastRow())
+        shownEntry_ = EntryTable.row(row);
+    else
+        shownEntry_.reset();
 
     ui->Edit1->setText(QString::fromStdString(t(Vorname, row).asText()));
     ui->Edit2->setText(QString::fromStdString(t(Nachname, row).asText()));
-    ui->MaskEdit1->setText(QString::fromStdString(FieldDate(QString::fromStdString(t(TerminAm, row).asText()))));
+    ui->MaskEdit1->setText(
+        QString::fromStdString(FieldDate(QString::fromStdString(t(TerminAm, row).asText()))));
     ui->Memo3->setPlainText(ToMemoText(RestoreLineBreaks(t(Bemerkung, row).asText())));
     ui->War1->setText(WarningField(t(Warnung1, row)));
     ui->War2->setText(WarningField(t(Warnung2, row)));
@@ -281,8 +292,8 @@ void TEinF::FillFromEntry(int row) {
 
 void TEinF::UpdateInformationLine() {
     const std::string d = FieldDate(ui->MaskEdit1->text());
-    const std::string line = std::to_string(DateValue(d, "AJ")) + " Jahre, hat am " + AnniversaryWeekday(d) + " in " +
-                             std::to_string(DateValue(d, "NT")) + " Tage(n) " +
+    const std::string line = std::to_string(DateValue(d, "AJ")) + " Jahre, hat am " + AnniversaryWeekday(d) +
+                             " in " + std::to_string(DateValue(d, "NT")) + " Tage(n) " +
                              ui->ComboBox1->currentText().toStdString() + ".";
     ui->Memo1->setPlainText(QString::fromStdString(line));
 }
@@ -296,15 +307,33 @@ void TEinF::NoteContent(QObject* control, const QString& content) {
     Modified = 1;
 }
 
-void TEinF::Edit1Change() { NoteContent(ui->Edit1, ui->Edit1->text()); }
-void TEinF::Edit2Change() { NoteContent(ui->Edit2, ui->Edit2->text()); }
-void TEinF::MaskEdit1Change() { NoteContent(ui->MaskEdit1, ui->MaskEdit1->text()); }
-void TEinF::Memo3Change() { NoteContent(ui->Memo3, ui->Memo3->toPlainText()); }
-void TEinF::Memo7Change() { NoteContent(ui->Memo7, ui->Memo7->toPlainText()); }
-void TEinF::Memo8Change() { NoteContent(ui->Memo8, ui->Memo8->toPlainText()); }
-void TEinF::War1Change() { NoteContent(ui->War1, ui->War1->text()); }
-void TEinF::War2Change() { NoteContent(ui->War2, ui->War2->text()); }
-void TEinF::CheckBox1Click() { NoteContent(ui->CheckBox1, QString::number(ui->CheckBox1->isChecked())); }
+void TEinF::Edit1Change() {
+    NoteContent(ui->Edit1, ui->Edit1->text());
+}
+void TEinF::Edit2Change() {
+    NoteContent(ui->Edit2, ui->Edit2->text());
+}
+void TEinF::MaskEdit1Change() {
+    NoteContent(ui->MaskEdit1, ui->MaskEdit1->text());
+}
+void TEinF::Memo3Change() {
+    NoteContent(ui->Memo3, ui->Memo3->toPlainText());
+}
+void TEinF::Memo7Change() {
+    NoteContent(ui->Memo7, ui->Memo7->toPlainText());
+}
+void TEinF::Memo8Change() {
+    NoteContent(ui->Memo8, ui->Memo8->toPlainText());
+}
+void TEinF::War1Change() {
+    NoteContent(ui->War1, ui->War1->text());
+}
+void TEinF::War2Change() {
+    NoteContent(ui->War2, ui->War2->text());
+}
+void TEinF::CheckBox1Click() {
+    NoteContent(ui->CheckBox1, QString::number(ui->CheckBox1->isChecked()));
+}
 
 int TEinF::SelectedTermIndex() const {
     const int i = ui->ComboBox1->currentIndex();
@@ -331,37 +360,56 @@ bool TEinF::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            if (watched == ui->Edit1) Edit1KeyPress();
-            else if (watched == ui->Edit2) Edit2KeyPress();
-            else if (watched == ui->MaskEdit1) MaskEdit1KeyPress();
-            else if (watched == ui->War1) War1KeyPress();
-            else if (watched == ui->War2) War2KeyPress();
-            else if (watched == ui->ComboBox1 || watched == ui->ComboBox1->lineEdit()) ComboBox1KeyPress();
-            else if (auto* button = qobject_cast<QAbstractButton*>(watched); button && watched != ui->CheckBox1)
+            if (watched == ui->Edit1)
+                Edit1KeyPress();
+            else if (watched == ui->Edit2)
+                Edit2KeyPress();
+            else if (watched == ui->MaskEdit1)
+                MaskEdit1KeyPress();
+            else if (watched == ui->War1)
+                War1KeyPress();
+            else if (watched == ui->War2)
+                War2KeyPress();
+            else if (watched == ui->ComboBox1 || watched == ui->ComboBox1->lineEdit())
+                ComboBox1KeyPress();
+            else if (auto* button = qobject_cast<QAbstractButton*>(watched);
+                     button && watched != ui->CheckBox1)
                 button->click();
-            else if (watched != ui->CheckBox1) return QDialog::eventFilter(watched, event);  // memos: a new line
+            else if (watched != ui->CheckBox1)
+                return QDialog::eventFilter(watched, event);  // memos: a new line
             return true;
         }
     } else if (event->type() == QEvent::FocusOut && watched == ui->MaskEdit1) {
         // Switching to another window, or a popup over the field, is no
         // leaving of the field; neither is the editor closing.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && isVisible()) MaskEdit1Exit();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && isVisible())
+            MaskEdit1Exit();
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void TEinF::Edit1KeyPress() { ui->Edit2->setFocus(); }
-void TEinF::Edit2KeyPress() { ui->MaskEdit1->setFocus(); }
+void TEinF::Edit1KeyPress() {
+    ui->Edit2->setFocus();
+}
+void TEinF::Edit2KeyPress() {
+    ui->MaskEdit1->setFocus();
+}
 
 void TEinF::MaskEdit1KeyPress() {
     ValidateDateField();
     ui->War1->setFocus();
 }
 
-void TEinF::War1KeyPress() { ui->War2->setFocus(); }
-void TEinF::War2KeyPress() { ui->ComboBox1->setFocus(); }
-void TEinF::ComboBox1KeyPress() { ui->bitbtn2->setFocus(); }
+void TEinF::War1KeyPress() {
+    ui->War2->setFocus();
+}
+void TEinF::War2KeyPress() {
+    ui->ComboBox1->setFocus();
+}
+void TEinF::ComboBox1KeyPress() {
+    ui->bitbtn2->setFocus();
+}
 
 void TEinF::ValidateDateField() {
     // The date message takes the focus away from the field; that must not
@@ -431,7 +479,8 @@ void TEinF::BitBtn5Click() {
 void TEinF::CopyTermNames() {
     const int n = std::min(ui->ComboBox1->count(), kTermNameSlots);
     for (int i = 0; i < n; ++i)
-        TermNames[static_cast<std::size_t>(i)] = Utf8Left(ui->ComboBox1->itemText(i).toStdString(), kTermNameLength);
+        TermNames[static_cast<std::size_t>(i)] =
+            Utf8Left(ui->ComboBox1->itemText(i).toStdString(), kTermNameLength);
     if (n < kTermNameSlots) TermNames[static_cast<std::size_t>(n)].clear();
 }
 
@@ -539,9 +588,13 @@ void TEinF::BitBtn3Click() {
 
 // ---------------------------------------------------------------- closing
 
-void TEinF::BitBtn1Click() { done(QDialog::Rejected); }
+void TEinF::BitBtn1Click() {
+    done(QDialog::Rejected);
+}
 
-void TEinF::reject() { BitBtn1Click(); }
+void TEinF::reject() {
+    BitBtn1Click();
+}
 
 void TEinF::done(int result) {
     FormCloseQuery();

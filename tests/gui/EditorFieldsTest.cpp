@@ -66,9 +66,9 @@ TEST_F(EditorTermNames, ATooLongNameIsProposedCutToTwelveAndThenAdded) {
     platform.queueInput("Familientref");  // OK, or Cancel, which returns the proposal
     Click("BitBtn4");
     EXPECT_EQ(platform.messageTexts(),
-              (std::vector<std::string>{"Termineingabe|Geben Sie eine zusätzliche Terminbezeichnung ein.|",
-                                        "Max. 12 Zeichen !",
-                                        "Termineingabe|Geben Sie eine zusätzliche Terminbezeichnung ein.|Familientref"}));
+              (std::vector<std::string>{
+                  "Termineingabe|Geben Sie eine zusätzliche Terminbezeichnung ein.|", "Max. 12 Zeichen !",
+                  "Termineingabe|Geben Sie eine zusätzliche Terminbezeichnung ein.|Familientref"}));
     auto* box = Field<QComboBox>("ComboBox1");
     EXPECT_EQ(box->currentText(), "Familientref");
     EXPECT_EQ(box->itemText(1), "Familientref");  // sorted in after "Arzt"

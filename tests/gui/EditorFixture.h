@@ -52,11 +52,12 @@ protected:
         InstallViews({&main, nullptr, nullptr});
         const char* terms[] = {"Geburtstag", "Namenstag", "Arzt", "Jubiläum"};
         for (std::size_t i = 0; i < 4; ++i) TermNames[i] = terms[i];
-        LoadIntoState({{"Otto", "Zeh", "20.03.1960", "Geburtstag", 5, 1},
-                       {"Bernd", "Maier", "24.06.1989", "Jubiläum", 7, 2, 0, true, "Erste\r\nZweite", "", "Weg 1"},
-                       {"Clara", "Adam", "15.06.1980", "Geburtstag", -10, 3, 1, false, "Alt", "0221 1\r\n0221 2"},
-                       {"Dora", "Kurz", "01.01.2000", "Namenstag"},
-                       {"Emil", "Berg", "05.05.1955", "Arzt"}});
+        LoadIntoState(
+            {{"Otto", "Zeh", "20.03.1960", "Geburtstag", 5, 1},
+             {"Bernd", "Maier", "24.06.1989", "Jubiläum", 7, 2, 0, true, "Erste\r\nZweite", "", "Weg 1"},
+             {"Clara", "Adam", "15.06.1980", "Geburtstag", -10, 3, 1, false, "Alt", "0221 1\r\n0221 2"},
+             {"Dora", "Kurz", "01.01.2000", "Namenstag"},
+             {"Emil", "Berg", "05.05.1955", "Arzt"}});
         editor = std::make_unique<TEinF>();
     }
     void TearDown() override {

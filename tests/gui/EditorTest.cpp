@@ -8,7 +8,9 @@ using namespace tmf::test;
 
 namespace {
 
-std::string At(int field, int row) { return EntryTable(field, row).asText(); }
+std::string At(int field, int row) {
+    return EntryTable(field, row).asText();
+}
 
 }  // namespace
 
@@ -102,7 +104,7 @@ TEST_F(EditorTest, TakingOverAChangedRemarkWritesEveryFieldOfTheRow) {
     EXPECT_EQ(EntryTable(Warnung1, 3).asInteger(), -10);
     EXPECT_EQ(EntryTable(TelFaxMail, 3).asText(), std::string("0221 1\0\n0221 2", 14));
     EXPECT_EQ(EntryTable(Erreicht, 3).asInteger(), 0);  // was 1
-    EXPECT_EQ(TermNames[0], "Arzt");                     // the list, in its order
+    EXPECT_EQ(TermNames[0], "Arzt");                    // the list, in its order
     EXPECT_EQ(TermNames[4], "");
 }
 
@@ -150,7 +152,8 @@ TEST_F(EditorTest, DeletingAskedYesRemovesTheEntryAndClosesAndNoKeepsIt) {
 TEST_F(EditorTest, ANewEntryCannotBeDeleted) {
     Open(kModeNew);
     Click("BitBtn3");
-    EXPECT_EQ(platform.messageTexts(), std::vector<std::string>{"Im Anfügemodus kann nicht gelöscht werden !"});
+    EXPECT_EQ(platform.messageTexts(),
+              std::vector<std::string>{"Im Anfügemodus kann nicht gelöscht werden !"});
     EXPECT_TRUE(editor->IsOpen());
 }
 
