@@ -7,8 +7,8 @@
 
 #include "Dates.h"
 #include "Grid.h"
-#include "PrintCanvasQt.h"
 #include "Ports.h"
+#include "PrintCanvasQt.h"
 #include "State.h"
 #include "Views.h"
 #include "ui_AuswahlFrm.h"
@@ -49,7 +49,9 @@ TAuswahlF::TAuswahlF(QWidget* parent)
     connect(ui->BitBtn3, &QPushButton::clicked, this, &TAuswahlF::BitBtn3Click);
 }
 
-TAuswahlF::~TAuswahlF() { delete ui; }
+TAuswahlF::~TAuswahlF() {
+    delete ui;
+}
 
 void TAuswahlF::showEvent(QShowEvent* event) {
     FormShow();
@@ -66,7 +68,8 @@ void TAuswahlF::FormShow() {
     const int n = ListedRows();
     for (int i = 1; i <= n; ++i) {
         const auto& row = MainGrid.cells[static_cast<std::size_t>(i)];
-        auto* item = new QListWidgetItem(QString::fromStdString(SelectionLine(row[0], row[1], row[2], row[3], row[4])));
+        auto* item = new QListWidgetItem(
+            QString::fromStdString(SelectionLine(row[0], row[1], row[2], row[3], row[4])));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
         list->addItem(item);
@@ -75,12 +78,19 @@ void TAuswahlF::FormShow() {
 
 void TAuswahlF::SetAllTicks(bool ticked) {
     QListWidget* list = ui->CheckListBox1;
-    for (int i = 0; i < list->count(); ++i) list->item(i)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
 }
 
-void TAuswahlF::BitBtn1Click() { SetAllTicks(true); }
-void TAuswahlF::BitBtn2Click() { SetAllTicks(false); }
-void TAuswahlF::BitBtn3Click() { reject(); }
+void TAuswahlF::BitBtn1Click() {
+    SetAllTicks(true);
+}
+void TAuswahlF::BitBtn2Click() {
+    SetAllTicks(false);
+}
+void TAuswahlF::BitBtn3Click() {
+    reject();
+}
 
 std::vector<int> TAuswahlF::TickedRows() const {
     std::vector<int> rows;

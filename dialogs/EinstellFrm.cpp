@@ -22,7 +22,9 @@ using namespace tmf;
 namespace {
 
 // A yes/no setting as stored.
-std::string Flag(bool on) { return on ? "1" : "0"; }
+std::string Flag(bool on) {
+    return on ? "1" : "0";
+}
 
 using CheckListCopy = std::array<std::string, kCheckListSlots>;
 
@@ -40,7 +42,8 @@ void RestoreCheckList(const CheckListCopy& copy) {
 // in the order stored in its header.
 void ReSort() {
     MainView* main = TheViews().main;
-    const int choice = main ? main->SortChoiceIndex() : static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger());
+    const int choice =
+        main ? main->SortChoiceIndex() : static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger());
     EntryTable(HeaderSortChoice, 0) = Cell(std::to_string(choice));
     SortEntries(choice);
 }
@@ -82,7 +85,9 @@ TEinstellF::TEinstellF(QWidget* parent) : QDialog(parent), ui(new Ui::TEinstellF
     connect(ui->BitBtn4, &QPushButton::clicked, this, &TEinstellF::BitBtn4Click);
 }
 
-TEinstellF::~TEinstellF() { delete ui; }
+TEinstellF::~TEinstellF() {
+    delete ui;
+}
 
 void TEinstellF::showEvent(QShowEvent* event) {
     FormShow();
@@ -102,7 +107,8 @@ void TEinstellF::RefillControls() {
         // Only the display is held to 1..10; the stored text stays until
         // the user moves the arrows.
         const QSignalBlocker block(ui->SpinEdit1);
-        ui->SpinEdit1->setValue(static_cast<int>(std::clamp<std::int64_t>(SettingValue(CountdownSeconds), 1, 10)));
+        ui->SpinEdit1->setValue(
+            static_cast<int>(std::clamp<std::int64_t>(SettingValue(CountdownSeconds), 1, 10)));
     }
     // In this order, each through its click handler when the box changes:
     // with both checks stored as on, the daily check wins.
@@ -154,7 +160,9 @@ void TEinstellF::CheckBox3Click(bool checked) {
     SettingsLines(CheckInBackground) = Flag(checked);
 }
 
-void TEinstellF::SpinEdit1Change(int value) { SettingsLines(CountdownSeconds) = std::to_string(value); }
+void TEinstellF::SpinEdit1Change(int value) {
+    SettingsLines(CountdownSeconds) = std::to_string(value);
+}
 
 void TEinstellF::BitBtn1Click() {
     if (busy_ || TableOperationRunning()) return;
@@ -208,7 +216,9 @@ void TEinstellF::BitBtn2Click() {
     busy_ = false;
 }
 
-void TEinstellF::ListBox1DblClick() { BitBtn2Click(); }
+void TEinstellF::ListBox1DblClick() {
+    BitBtn2Click();
+}
 
 void TEinstellF::BitBtn3Click() {
     if (busy_ || TableOperationRunning()) return;
@@ -238,7 +248,9 @@ void TEinstellF::BitBtn3Click() {
     busy_ = false;
 }
 
-void TEinstellF::BitBtn4Click() { done(QDialog::Accepted); }
+void TEinstellF::BitBtn4Click() {
+    done(QDialog::Accepted);
+}
 
 void TEinstellF::reject() {}  // Esc does not leave: there is nothing to cancel
 

@@ -28,7 +28,9 @@ TInternF::TInternF(QWidget* parent) : QDialog(parent), ui(new Ui::TInternF) {
     FormCreate();
 }
 
-TInternF::~TInternF() { delete ui; }
+TInternF::~TInternF() {
+    delete ui;
+}
 
 void TInternF::FormCreate() {
     ui->Label4->setText(QString::fromStdString("Version Komplett  " + VersionText));
@@ -68,7 +70,8 @@ void TInternF::FormActivate() {
         for (int f = 0; f < kFieldCount; ++f) all << FieldLine(f, r);
     QStringList lines;
     for (int k = -20; k <= 100; ++k)
-        lines << QString::fromStdString(std::to_string(k) + ". " + ListLines[static_cast<std::size_t>(k + 20)]);
+        lines << QString::fromStdString(std::to_string(k) + ". " +
+                                        ListLines[static_cast<std::size_t>(k + 20)]);
     QStringList terms;
     for (int k = 0; k < kTermNameSlots; ++k)
         terms << QString::fromStdString(std::to_string(k) + ". " + TermNames[static_cast<std::size_t>(k)]);
@@ -88,4 +91,6 @@ void TInternF::ListBox0Click(int line) {
         Cell(ThePlatform().dialogs->InputBox("Wert ändern", "Ändere den Wert, aber sei vorsichtig.", preset));
 }
 
-void TInternF::Button1Click() { close(); }
+void TInternF::Button1Click() {
+    close();
+}

@@ -34,7 +34,9 @@ int QtPrintCanvas::TextWidth(const std::string& text) {
     return QFontMetrics(font_).horizontalAdvance(QString::fromStdString(text));
 }
 
-int QtPrintCanvas::TextHeight(const std::string&) { return QFontMetrics(font_).height(); }
+int QtPrintCanvas::TextHeight(const std::string&) {
+    return QFontMetrics(font_).height();
+}
 
 void QtPrintCanvas::NewPage() {
     if (painter_.isActive() && printer_.newPage()) ++pages_;

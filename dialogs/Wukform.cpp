@@ -47,9 +47,13 @@ TWukfrm::TWukfrm(QWidget* parent) : QDialog(parent), ui(new Ui::TWukfrm), Timer1
     FormCreate();
 }
 
-TWukfrm::~TWukfrm() { delete ui; }
+TWukfrm::~TWukfrm() {
+    delete ui;
+}
 
-void TWukfrm::FormCreate() { frame_ = 0; }
+void TWukfrm::FormCreate() {
+    frame_ = 0;
+}
 
 void TWukfrm::showEvent(QShowEvent* event) {
     FormShow();
@@ -63,15 +67,16 @@ void TWukfrm::FormShow() {
     move(p.left, p.top);
 }
 
-void TWukfrm::FormActivate() { Timer1->start(); }
+void TWukfrm::FormActivate() {
+    Timer1->start();
+}
 
 void TWukfrm::Timer1Timer() {
     QPainter p(&canvas_);
     p.drawPixmap(0, 0, frames_[frame_]);
     p.end();
     lastDrawn_ = frame_;
-    if (frame_ < kFrames - 1) ++frame_;
-    else frame_ = 0;
+    frame_ = static_cast<std::uint8_t>(frame_ < kFrames - 1 ? frame_ + 1 : 0);
     ui->Image1->setPixmap(canvas_);
 }
 
@@ -80,7 +85,9 @@ void TWukfrm::BitBtn1Click() {
     done(QDialog::Accepted);
 }
 
-void TWukfrm::reject() { BitBtn1Click(); }
+void TWukfrm::reject() {
+    BitBtn1Click();
+}
 
 void TWukfrm::hideEvent(QHideEvent* event) {
     // However the box went away, the clock does not tick on unseen.
@@ -88,8 +95,12 @@ void TWukfrm::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
 }
 
-void TWukfrm::Label7Click() { ThePlatform().shell->Open(ui->Label7->text().toStdString(), ""); }
-void TWukfrm::Label8Click() { ThePlatform().shell->Open(ui->Label8->text().toStdString(), ""); }
+void TWukfrm::Label7Click() {
+    ThePlatform().shell->Open(ui->Label7->text().toStdString(), "");
+}
+void TWukfrm::Label8Click() {
+    ThePlatform().shell->Open(ui->Label8->text().toStdString(), "");
+}
 
 bool TWukfrm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&

@@ -4,8 +4,8 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 
 #include "InternFrm.h"
@@ -122,7 +122,8 @@ TEST_F(InternViewer, ClickingAHeaderLineEditsTheFieldFromItsFirstTwelveCharacter
     viewer.show();
     auto* list = viewer.findChild<QListWidget*>("ListBox0");
     platform.queueInput("2.27 mit Zus");  // confirmed unchanged (or cancelled)
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(HeaderVersion)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(HeaderVersion)).center());
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, "Wert ändern|Ändere den Wert, aber sei vorsichtig.|2.27 mit Zus");
     EXPECT_EQ(EntryTable(HeaderVersion, 0).asText(), "2.27 mit Zus");

@@ -34,7 +34,8 @@ TEST_F(PrintingTest, LongNamesPushTheTermNameRightWithoutCuttingAnything) {
     const std::string first(30, 'V');
     const std::string last(30, 'N');
     Fill({{first, last, "01.02.2003", "Jubiläum"}});
-    EXPECT_EQ(List().item(0)->text().toStdString(), "   1. " + first + " " + last + "Jubiläum" + "01.02.2003");
+    EXPECT_EQ(List().item(0)->text().toStdString(),
+              "   1. " + first + " " + last + "Jubiläum" + "01.02.2003");
 }
 
 TEST_F(PrintingTest, TicksDoNotSurviveAnotherShowing) {
@@ -60,9 +61,11 @@ TEST_F(PrintingTest, TheHeaderNamesFileDateAndTimeAndTheColumnsStandAtMultiplesO
     EXPECT_EQ(c.texts[0].text, "/home/anna/daten/Familie.tmf - vom 07.12.2026 um 09:05");
     EXPECT_EQ(c.texts[0].x, 200);
     EXPECT_EQ(c.texts[0].y, 0);
-    const std::vector<std::pair<int, std::string>> row = {
-        {200 + kW, "1."}, {200 + 7 * kW, "Anna"}, {200 + 35 * kW, "Ober"}, {200 + 65 * kW, "Geburtstag"},
-        {200 + 85 * kW, "07.12.1980"}};
+    const std::vector<std::pair<int, std::string>> row = {{200 + kW, "1."},
+                                                          {200 + 7 * kW, "Anna"},
+                                                          {200 + 35 * kW, "Ober"},
+                                                          {200 + 65 * kW, "Geburtstag"},
+                                                          {200 + 85 * kW, "07.12.1980"}};
     for (std::size_t i = 0; i < row.size(); ++i) {
         EXPECT_EQ(c.texts[i + 1].x, row[i].first);
         EXPECT_EQ(c.texts[i + 1].text, row[i].second);
@@ -120,11 +123,11 @@ TEST_F(PrintingTest, ContactLinesPrintTheAddressOnOneLineAndOnlyTheTelFaxMailLin
     const RecordingCanvas c = PrintIt();
     std::vector<std::string> lines;
     for (const auto& t : c.column(0, 200 + 7 * kW)) lines.push_back(t.text);
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "Anna", "Hauptstr. 1    12345 Ort", "TEL.: 0611 123  FAX: 0611 124  MAIL: ",  //
-                         "Max", "", "TEL.: 089 77  FAX:   MAIL: ",                                    //
-                         "Eva", "", "TEL.: 1  FAX: 2  MAIL: eva@example.com",                         //
-                         "Otto", "", "TEL.:   FAX:   MAIL: "}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"Anna", "Hauptstr. 1    12345 Ort",
+                                               "TEL.: 0611 123  FAX: 0611 124  MAIL: ",              //
+                                               "Max", "", "TEL.: 089 77  FAX:   MAIL: ",             //
+                                               "Eva", "", "TEL.: 1  FAX: 2  MAIL: eva@example.com",  //
+                                               "Otto", "", "TEL.:   FAX:   MAIL: "}));
 }
 
 TEST_F(PrintingTest, OnlyTickedEntriesArePrintedInTheOrderOfTheList) {

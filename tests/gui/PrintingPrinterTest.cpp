@@ -124,7 +124,8 @@ TEST_F(PrintingToPdf, CancellingTheFontDialogPrintsWithTheFontAsItWas) {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible()) return;
         seen << modal->metaObject()->className();
-        if (auto* p = qobject_cast<QPrintDialog*>(modal)) p->accept();
+        if (auto* p = qobject_cast<QPrintDialog*>(modal))
+            p->accept();
         else if (auto* f = qobject_cast<QFontDialog*>(modal)) {
             f->setCurrentFont(QFont("Liberation Serif", 20));
             f->reject();

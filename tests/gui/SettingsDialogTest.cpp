@@ -171,8 +171,10 @@ TEST_F(SettingsDialog, TheAutostartEntryIsWrittenAtExitAndRemovedAtTheExitAfterS
     ASSERT_TRUE(ExitProcedure());
     EXPECT_FALSE(std::filesystem::exists(entry));
 
-    if (oldConfig.isNull()) qunsetenv("XDG_CONFIG_HOME");
-    else qputenv("XDG_CONFIG_HOME", oldConfig);
+    if (oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 // --- countdown seconds -------------------------------------------------
@@ -385,7 +387,8 @@ TEST_F(SettingsDialog, TheOnlyFileCannotBeRemoved) {
     StartWith();
     Select(0);
     Click("BitBtn3");
-    EXPECT_EQ(platform.messageTexts(), std::vector<std::string>{"Der Aktuelle Eintrag kann nicht entfernt werden !"});
+    EXPECT_EQ(platform.messageTexts(),
+              std::vector<std::string>{"Der Aktuelle Eintrag kann nicht entfernt werden !"});
     EXPECT_EQ(CurrentFile(), family);
 }
 
