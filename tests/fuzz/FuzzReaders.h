@@ -31,12 +31,15 @@ namespace tmf::fuzz {
 
 // A folder for the files of one process; in memory when /dev/shm exists,
 // because every save flushes to disk and the fuzzers save thousands of
-// times a second.
+// times a second. TMF_FUZZ_SCRATCH names another base, so that run.sh can
+// clear away what a crashed target leaves behind.
 class ScratchDir {
 public:
     ScratchDir() {
         std::error_code ec;
-        std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
+        const char* chosen = std::getenv("TMF_FUZZ_SCRATCH");
+        std::filesystem::path base = chosen && *chosen ? std::filesystem::path(chosen)
+                                     : std::filesystem::is_directory("/dev/shm", ec)
                                          ? std::filesystem::path("/dev/shm")
                                          : std::filesystem::temp_directory_path();
         std::string pattern = (base / "tmf-fuzz-XXXXXX").string();

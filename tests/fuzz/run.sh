@@ -18,6 +18,13 @@ CXX=clang++ cmake -S "$repo" -B "$build" -G Ninja -DTMF_FUZZ=ON -DTMF_WITH_QT=OF
     -DTMF_BUILD_TESTS=OFF -DTMF_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j 2 --target $(printf 'fuzz_%s ' "${targets[@]}")
 
+# The targets' scratch files, in memory where possible; gone after the run
+# even when a target crashed.
+shm=/dev/shm
+[ -d "$shm" ] || shm="${TMPDIR:-/tmp}"
+export TMF_FUZZ_SCRATCH="$(mktemp -d "$shm/tmf-fuzz-run.XXXXXX")"
+trap 'rm -rf "$TMF_FUZZ_SCRATCH"' EXIT
+
 declare -A max_len=([appointment_file]=4656 [list_files]=8192 [dates]=1024 [converter_output]=8192)
 status=0
 for t in "${targets[@]}"; do
