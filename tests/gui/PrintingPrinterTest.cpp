@@ -141,3 +141,19 @@ TEST_F(PrintingToPdf, CancellingTheFontDialogPrintsWithTheFontAsItWas) {
     EXPECT_EQ(PdfPages(pdf), 1);
     EXPECT_TRUE(dialog.isVisible());  // the dialog stays open for another print
 }
+
+TEST_F(PrintingToPdf, APrinterThatCannotStartTheDocumentIsReported) {
+    Fill(Numbered(3));
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* d = qobject_cast<QDialog*>(modal); d && d->isVisible() && d != &dialog) d->accept();
+    });
+    poll.start();
+    dialog.Printer().setOutputFormat(QPrinter::PdfFormat);
+    dialog.Printer().setOutputFileName(QString::fromStdString(out.file("fehlt/druck.pdf")));
+    dialog.findChild<QPushButton*>("BitBtn4")->click();
+    EXPECT_EQ(platform.messageTexts(),
+              std::vector<std::string>{"Der Drucker konnte nicht angesprochen werden !"});
+}
