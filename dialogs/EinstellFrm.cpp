@@ -257,8 +257,8 @@ void TEinstellF::reject() {}  // Esc does not leave: there is nothing to cancel
 void TEinstellF::closeEvent(QCloseEvent* event) {
     // Only the program's end closes the dialog from outside.
     if (ProgramEnding()) {
+        done(QDialog::Accepted);
         event->accept();
-        QDialog::closeEvent(event);
     } else {
         event->ignore();
     }

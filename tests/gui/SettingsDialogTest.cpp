@@ -461,6 +461,12 @@ TEST_F(SettingsDialog, OnlyOkLeavesTheDialog) {
     EXPECT_TRUE(d.isVisible());
     Click("BitBtn4");
     EXPECT_FALSE(d.isVisible());
+
+    // The end of the program closes it too.
+    d.show();
+    SetProgramEnding(true);
+    d.close();
+    EXPECT_FALSE(d.isVisible());
 }
 
 TEST_F(SettingsDialog, OpenedModallyItFillsItselfBesideTheMainWindowAndOkEndsIt) {
