@@ -53,7 +53,8 @@ public:
     void Beep() override {}
     bool Open(const std::string&, const std::string&) override { return false; }
     bool RunAndWait(const std::string&, const std::vector<std::string>&, const std::string&) override { return false; }
-    std::string ProgramDir() override { return "./"; }
+    std::string programDirOverride = "./";
+    std::string ProgramDir() override { return programDirOverride; }
     bool Add(const std::string&, const std::string&) override { return false; }
     bool Remove(const std::string&) override { return false; }
 

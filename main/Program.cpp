@@ -8,6 +8,12 @@ bool Program::Create(const std::function<void(QWidget*)>& mainWindowCreated) {
     if (mainWindowCreated) mainWindowCreated(GebF.get());
     EinF = std::make_unique<TEinF>(GebF.get());
     PrufungF = std::make_unique<TPrufungF>(GebF.get());
+    TEinF* editor = EinF.get();
+    GebF->openEditorModal = [editor] { editor->ShowModal(); };
+    GebF->openEditorNonModal = [editor] { editor->ShowNonModal(); };
+    GebF->editorOpen = [editor] { return editor->IsOpen(); };
+    GebF->closeEditor = [editor] { editor->CloseWithoutTakeOver(); };
+    PrufungF->openEntryEditor = [editor] { editor->ShowModal(); };
     StartF = std::make_unique<TStartF>();
     tmf::InstallViews({GebF.get(), StartF.get(), PrufungF.get()});
     StartF->FormCreate();
