@@ -1,5 +1,6 @@
 // "Alte Datei &holen": an appointment file of the older 16-bit edition,
 // turned into a text file by the separate converter and read from there.
+#include "Conversion.h"
 #include "AppointmentFile.h"
 #include "CheckListEdit.h"
 #include "ConverterOutput.h"
@@ -34,12 +35,7 @@ void TGebF::BitBtn7Click() {
     if (TableOperationRunning()) return;
     TableOperation busy;
     if (Modified == 1) AskSaveIfChanged(CurrentFile());
-    if (Ask("Zum einlesen alter Termifolio´s 16bit daten, müssen diese mit\r\n"
-            "dem beigefügten Program KONVERTO bearbeitet werden.\r\n"
-            "Für KONVERTO muß die alte Termifolio 16bit Version Installiert oder die Vbrun300.Dll vorhanden sein "
-            "(Siehe Beschreibung).\r\n"
-            "ACHTUNG: Datienamen + Verzeichnisse dürfen nicht mehr wie 8 Zeichen haben (16bit)!",
-            MessageKind::Confirmation, Buttons::YesNo) != Answer::Yes)
+    if (Ask(kConversionNotice, MessageKind::Confirmation, Buttons::YesNo) != Answer::Yes)
         return;
     auto source = ThePlatform().dialogs->OpenFileName({"Welche Datei soll Umgewandelt werden ?", "", "*.tmf", true});
     if (!source || source->empty()) return;

@@ -5,6 +5,10 @@
 #include <QHeaderView>
 #include <QShortcut>
 #include <QApplication>
+#include <QPainter>
+#include <QStyle>
+
+#include "EditorGlyphs.h"
 
 #include "Dates.h"
 #include "Grid.h"
@@ -28,7 +32,9 @@ TGebF::TGebF(QWidget* parent) : QWidget(parent), ui(new Ui::TGebF), Timer1(new Q
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setFixedSize(594, 376);
     ui->GroupBox1->setVisible(false);
+    ui->GroupBox1->setAutoFillBackground(true);  // it lies over the grid and the lower bar
     ui->GroupBox1->raise();
+    SetGlyphs();
     ui->ProzentText->raise();
     ui->Panel5->raise();
 
@@ -58,6 +64,32 @@ TGebF::TGebF(QWidget* parent) : QWidget(parent), ui(new Ui::TGebF), Timer1(new Q
 }
 
 TGebF::~TGebF() { delete ui; }
+
+void TGebF::SetGlyphs() {
+    QStyle* style = this->style();
+    const QSize size(20, 20);
+    ui->BitBtn2->setIcon(AddGlyph());
+    ui->BitBtn6->setIcon(style->standardIcon(QStyle::SP_DialogApplyButton));
+    ui->BitBtn1->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ui->Ende->setIcon(tmf::editor::CancelGlyph());
+    for (QToolButton* b : {ui->BitBtn2, ui->BitBtn6, ui->BitBtn1, ui->Ende}) b->setIconSize(size);
+}
+
+QIcon TGebF::AddGlyph() {
+    // A sheet with a green plus: a new entry.
+    QPixmap pm(20, 20);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(90, 90, 90), 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(2.5, 1.5, 12, 16));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(30, 150, 40));
+    p.drawRect(QRectF(11, 6, 3, 12));
+    p.drawRect(QRectF(6.5, 10.5, 12, 3));
+    return QIcon(pm);
+}
 
 void TGebF::SetupGridView() {
     QTableView* sg = ui->SG;

@@ -2,6 +2,7 @@
 // The main window: the current file's entries in the grid, the output and
 // sort choices, the clock line and every command; its close runs the exit
 // procedure.
+#include <QIcon>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -99,6 +100,8 @@ protected:
 private:
     void ApplyHiddenRows();
     void SetupGridView();
+    void SetGlyphs();
+    static QIcon AddGlyph();
     void ConnectCommands();
     void SetRowVisible(int gridRow, bool visible);
     // After the current file failed to load in a manual check: go on with

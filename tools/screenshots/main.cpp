@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "CheckResults.h"
+#include "Conversion.h"
 #include "Dialogs.h"
 #include "Gebfrm.h"
 #include "Grid.h"
@@ -119,5 +120,8 @@ int main(int argc, char** argv) {
     qt::SetUpMessageBox(box, qt::ToDisplayText(CurrentFile() + ", wurde geändert.\r\nDatei abspeichern ?"),
                         MessageKind::Confirmation, Buttons::YesNoCancel);
     Save(box, out, "question");
+    QMessageBox notice;
+    qt::SetUpMessageBox(notice, qt::ToDisplayText(kConversionNotice), MessageKind::Confirmation, Buttons::YesNo);
+    Save(notice, out, "konvertierung-hinweis");
     return 0;
 }
