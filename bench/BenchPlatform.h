@@ -19,18 +19,7 @@ class BenchPlatform final : public Dialogs,
                             public Desktop,
                             public ProgressSink {
 public:
-    void install() {
-        Platform p;
-        p.dialogs = this;
-        p.clock = this;
-        p.sound = this;
-        p.shell = this;
-        p.processes = this;
-        p.autostart = this;
-        p.desktop = this;
-        p.progress = this;
-        InstallPlatform(p);
-    }
+    void install() { InstallPlatform(WholePlatform(*this)); }
 
     int messages = 0;
     std::string lastMessage;

@@ -117,6 +117,22 @@ struct Platform {
     ProgressSink* progress = nullptr;
 };
 
+// A platform whose every port is one object, as the test, benchmark and
+// fuzzing platforms are.
+template <class All>
+Platform WholePlatform(All& all) {
+    Platform p;
+    p.dialogs = &all;
+    p.clock = &all;
+    p.sound = &all;
+    p.shell = &all;
+    p.processes = &all;
+    p.autostart = &all;
+    p.desktop = &all;
+    p.progress = &all;
+    return p;
+}
+
 // The installed platform; every member must be set before the program runs.
 Platform& ThePlatform();
 void InstallPlatform(const Platform& platform);

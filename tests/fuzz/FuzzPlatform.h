@@ -21,18 +21,7 @@ class FuzzPlatform final : public Dialogs,
                            public ProgressSink {
 public:
     // Installs itself and puts the former platform back when it goes.
-    FuzzPlatform() : previous_(ThePlatform()) {
-        Platform p;
-        p.dialogs = this;
-        p.clock = this;
-        p.sound = this;
-        p.shell = this;
-        p.processes = this;
-        p.autostart = this;
-        p.desktop = this;
-        p.progress = this;
-        InstallPlatform(p);
-    }
+    FuzzPlatform() : previous_(ThePlatform()) { InstallPlatform(WholePlatform(*this)); }
     ~FuzzPlatform() override { InstallPlatform(previous_); }
     FuzzPlatform(const FuzzPlatform&) = delete;
     FuzzPlatform& operator=(const FuzzPlatform&) = delete;

@@ -13,18 +13,7 @@ ScriptedPlatform::~ScriptedPlatform() {
     EXPECT_TRUE(answers.empty()) << answers.size() << " queued answer(s) were never asked for";
 }
 
-void ScriptedPlatform::install() {
-    Platform p;
-    p.dialogs = this;
-    p.clock = this;
-    p.sound = this;
-    p.shell = this;
-    p.processes = this;
-    p.autostart = this;
-    p.desktop = this;
-    p.progress = this;
-    InstallPlatform(p);
-}
+void ScriptedPlatform::install() { InstallPlatform(WholePlatform(*this)); }
 
 void ScriptedPlatform::setToday(int y, int m, int d) {
     today = sys_days{year{y} / month{static_cast<unsigned>(m)} / day{static_cast<unsigned>(d)}};
