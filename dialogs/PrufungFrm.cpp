@@ -39,7 +39,10 @@ TPrufungF::TPrufungF(QWidget* parent) : QDialog(parent), ui(new Ui::TPrufungF) {
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TPrufungF::BitBtn1Click);
 }
 
-TPrufungF::~TPrufungF() { delete ui; }
+TPrufungF::~TPrufungF() {
+    for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+    delete ui;
+}
 
 void TPrufungF::ShowModal() { exec(); }
 

@@ -27,7 +27,10 @@ TStartF::TStartF(QWidget* parent) : QDialog(parent), ui(new Ui::TStartF), Timer1
     connect(ui->BitBtn1, &QPushButton::clicked, this, &TStartF::BitBtn1Click);
 }
 
-TStartF::~TStartF() { delete ui; }
+TStartF::~TStartF() {
+    for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+    delete ui;
+}
 
 void TStartF::FormCreate() { InitProgram(); }
 

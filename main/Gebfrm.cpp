@@ -63,7 +63,14 @@ TGebF::TGebF(QWidget* parent) : QWidget(parent), ui(new Ui::TGebF), Timer1(new Q
     ConnectCommands();
 }
 
-TGebF::~TGebF() { delete ui; }
+TGebF::~TGebF() {
+    // The children go after this destructor: nothing they do while being
+    // taken down may reach the parts of the window that are already gone.
+    model->valueTitle = nullptr;
+    for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+    delete ui;
+    ui = nullptr;
+}
 
 void TGebF::SetGlyphs() {
     QStyle* style = this->style();
