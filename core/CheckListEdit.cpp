@@ -2,6 +2,7 @@
 
 #include "Cp1252.h"
 #include "FileIo.h"
+#include "ListFiles.h"
 #include "Ports.h"
 #include "State.h"
 
@@ -29,6 +30,11 @@ void EditCheckList(const std::string& text, std::string_view command) {
                 std::swap(CheckList(k), CheckList(0));
                 return;
             }
+        }
+        if (!SurvivesListFile(Utf8Left(text, 255))) {
+            ShowMessage(text + "\r\nDieser Dateiname läßt sich in der Prüfliste nicht speichern. "
+                               "Bitte benennen Sie die Datei um.");
+            return;
         }
         int firstFree = 0;
         while (!CheckList(firstFree).empty()) ++firstFree;

@@ -48,6 +48,8 @@ std::string DecodeListLine(std::string_view bytes) {
 
 std::string EncodeListLine(std::string_view utf8) { return ScrambleText(Utf8ToCp1252(utf8, kMaxLine)); }
 
+bool SurvivesListFile(std::string_view utf8) { return EncodeListLine(utf8).find("\r\n") == std::string::npos; }
+
 bool LoadCheckList() {
     const std::string path = DataDir + kCheckListFileName;
     IoError error;

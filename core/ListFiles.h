@@ -19,6 +19,10 @@ std::vector<std::string_view> SplitCrLfLines(std::string_view bytes);
 // key of its length.
 std::string DecodeListLine(std::string_view bytes);
 std::string EncodeListLine(std::string_view utf8);
+// False for a text whose scrambled form holds the pair CR LF: written as a
+// line it would come back as two. The files have no escape for it, so such a
+// text is refused where it would enter them.
+bool SurvivesListFile(std::string_view utf8);
 
 // Reads DataDir + "Liste.dat" into ListLines and drops files that no longer
 // exist from the check list (rewriting the file then). False when the file

@@ -1,5 +1,7 @@
 #include "Einfrm.h"
 
+#include "ListFiles.h"
+
 #include <QCheckBox>
 #include <QCollator>
 #include <QComboBox>
@@ -453,6 +455,11 @@ void TEinF::BitBtn4Click() {
             continue;
         }
         if (name.isEmpty()) return;
+        if (!SurvivesListFile(name.toStdString())) {
+            // Scrambled, this name would hold a line end and split in Termin.dat.
+            ShowMessage("Diese Terminbezeichnung läßt sich in Termin.dat nicht speichern. Bitte anders schreiben.");
+            return;
+        }
         const int pos = SortedTermPosition(name);
         {
             const QSignalBlocker block(ui->ComboBox1);

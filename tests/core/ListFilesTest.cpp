@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "CoreFixture.h"
+#include "CheckListEdit.h"
 #include "Cp1252.h"
 #include "ListFiles.h"
 #include "Scramble.h"
@@ -512,4 +513,19 @@ TEST_F(ListFiles, TermNamesThatScrambleToLfCrAndEofBytesSurvive) {
     EXPECT_EQ(TermNames[1], "ó");
     EXPECT_EQ(TermNames[2], "ä");
     EXPECT_EQ(TermNames[3], "Ende");
+}
+
+TEST_F(ListFiles, TextsWhoseScrambledFormHoldsALineEndAreRecognisedAndKeptOffTheCheckList) {
+    // Fifteen characters: key 240, and ý ^ 240 = CR, ú ^ 240 = LF.
+    const std::string breaking = "abcdefghijklmýú";
+    EXPECT_FALSE(SurvivesListFile(breaking));
+    EXPECT_TRUE(SurvivesListFile("abcdefghijklmúý"));  // LF CR is harmless
+    EXPECT_TRUE(SurvivesListFile(std::string(17, 'x') + "ä"));
+
+    CheckList(0) = dir.file("a.tmf");
+    EditCheckList(breaking, "Neu");
+    EXPECT_EQ(CheckList(0), dir.file("a.tmf"));
+    EXPECT_TRUE(CheckList(1).empty());
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0].find("läßt sich in der Prüfliste nicht speichern"), std::string::npos);
 }

@@ -81,6 +81,16 @@ TEST_F(EditorTermNames, ATooLongNameIsProposedCutToTwelveAndThenAdded) {
     EXPECT_EQ(EntryTable(Terminart, 1).asText(), "Familientref");
 }
 
+TEST_F(EditorTermNames, ANameThatWouldSplitItsLineInTheTermFileIsRefused) {
+    // Twelve characters scramble with key 243: þ and ù turn into CR LF.
+    Open(kModeNew);
+    platform.queueInput("abcdefghijþù");
+    Click("BitBtn4");
+    EXPECT_EQ(platform.messageTexts().back(),
+              "Diese Terminbezeichnung läßt sich in Termin.dat nicht speichern. Bitte anders schreiben.");
+    EXPECT_EQ(Field<QComboBox>("ComboBox1")->count(), 4);
+}
+
 TEST_F(EditorTermNames, AnEmptyNameAddsNothing) {
     Open(kModeNew);
     platform.queueInput("");
