@@ -119,6 +119,26 @@ TEST_F(ProgramRun, ExitWithChangesAnsweredNoKeepsTheEntriesButStampsTheHeader) {
     EXPECT_EQ(f.rows[0][HeaderLastCheck].asText(), "07.12.2026");
 }
 
+TEST_F(ProgramRun, ExitWithChangesAnsweredYesSavesTheEntriesAndTheTermNames) {
+    const std::string family = data + "Familie.tmf";
+    test::WriteAppointmentFileBytes(family, test::AppointmentFileBytes(FamilyFile(), "01.12.2026"));
+    WriteCheckList({family}, /*atStart=*/false);
+    ASSERT_TRUE(Start());
+    DeleteEntry(2);
+    TermNames[0] = "Geburtstag";
+    Modified = 1;
+    platform.queueAnswer(Answer::Yes);
+    program->GebF->EndeClick();
+    EXPECT_TRUE(ProgramEnding());
+    const auto f = ReadBack(family);
+    EXPECT_EQ(f.count, 3);
+    EXPECT_EQ(f.rows[0][HeaderLastCheck].asText(), "07.12.2026");
+    ResetProgramState();
+    DataDir = data;
+    LoadTermNames();
+    EXPECT_EQ(TermNames[0], "Geburtstag");
+}
+
 TEST_F(ProgramRun, CancellingTheSaveQuestionAtTheCloseBoxKeepsTheWindowOpen) {
     const std::string family = data + "Familie.tmf";
     test::WriteAppointmentFileBytes(family, test::AppointmentFileBytes(FamilyFile(), "07.12.2026"));
