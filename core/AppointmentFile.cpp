@@ -129,7 +129,9 @@ void EncodeRecord(const Row& row, unsigned char* record) {
 }
 
 LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
-    auto data = ReadWholeFile(name);
+    // The header alone is all the empty mode looks at; the start-up reads it
+    // just before the whole file, so it need not come twice.
+    auto data = mode == "Alles" ? ReadWholeFile(name) : ReadFileStart(name, kRecordSize);
     if (!data || data->size() < kRecordSize) {
         ReportLoadFailure(name);
         return LoadResult::Failed;

@@ -67,6 +67,36 @@ void SyncDirectory(const std::string& dir) {
 
 void SetWriteFailureAfterBytesForTesting(std::optional<std::size_t> bytes) { gFailAfter = bytes; }
 
+std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit, IoError* error) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        SetError(error, ErrnoText(errno));
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        SetError(error, S_ISDIR(st.st_mode) ? ErrnoText(EISDIR) : ErrnoText(errno));
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string data(limit, '\0');
+    std::size_t done = 0;
+    while (done < limit) {
+        ssize_t n = ::read(fd, data.data() + done, limit - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            SetError(error, ErrnoText(errno));
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    data.resize(done);
+    ::close(fd);
+    return data;
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path, IoError* error) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {

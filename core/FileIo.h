@@ -15,6 +15,8 @@ struct IoError {
 
 // The whole file, or nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path, IoError* error = nullptr);
+// At most the first limit bytes of the file (fewer when it is shorter).
+std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit, IoError* error = nullptr);
 
 // Writes a temporary file in the same folder, flushes it to disk and renames
 // it over path, so that a failure at any point leaves the old file intact.
