@@ -1,6 +1,7 @@
 #include "PrufungFrm.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -110,10 +111,22 @@ void TPrufungF::DrawRows(int first, int last) {
                                  ", " + CheckResults(2, i).asText();
         p.setPen(Qt::black);
         p.drawText(QRect(92, y + 2, w - 94, kRowHeight - 2), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(line));
-        ui->Panel1->setText(QString::fromStdString(CheckSummary()));
+        SetSummary(QString::fromStdString(CheckSummary()));
     }
     p.end();
     ui->Aus->setPixmap(canvas_);
+}
+
+void TPrufungF::SetSummary(const QString& text) {
+    // Large files give counts in the thousands: the font shrinks until the
+    // line fits its small panel instead of losing its end.
+    QFont f = font();
+    for (qreal size = f.pointSizeF(); size > 5.0; size -= 0.5) {
+        f.setPointSizeF(size);
+        if (QFontMetrics(f).horizontalAdvance(text) <= ui->Panel1->width() - 6) break;
+    }
+    ui->Panel1->setFont(f);
+    ui->Panel1->setText(text);
 }
 
 int TPrufungF::RowAt(int y) const {

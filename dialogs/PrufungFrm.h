@@ -45,6 +45,7 @@ protected:
 
 private:
     void DrawRows(int first, int last);
+    void SetSummary(const QString& text);
     void DrawCell(QPainter& p, int x1, int y1, int x2, int y2);
     static std::array<QPixmap, 4> DrawIcons();
     QPixmap canvas_;
