@@ -67,18 +67,25 @@ void SyncDirectory(const std::string& dir) {
 
 void SetWriteFailureAfterBytesForTesting(std::optional<std::size_t> bytes) { gFailAfter = bytes; }
 
-std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit, IoError* error) {
+// Opens a plain file for reading; -1 (with the reason) for anything else.
+static int OpenForReading(const std::string& path, struct stat& st, IoError* error) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         SetError(error, ErrnoText(errno));
-        return std::nullopt;
+        return -1;
     }
-    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         SetError(error, S_ISDIR(st.st_mode) ? ErrnoText(EISDIR) : ErrnoText(errno));
         ::close(fd);
-        return std::nullopt;
+        return -1;
     }
+    return fd;
+}
+
+std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit, IoError* error) {
+    struct stat st {};
+    int fd = OpenForReading(path, st, error);
+    if (fd < 0) return std::nullopt;
     std::string data(limit, '\0');
     std::size_t done = 0;
     while (done < limit) {
@@ -98,17 +105,9 @@ std::optional<std::string> ReadFileStart(const std::string& path, std::size_t li
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path, IoError* error) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        SetError(error, ErrnoText(errno));
-        return std::nullopt;
-    }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        SetError(error, S_ISDIR(st.st_mode) ? ErrnoText(EISDIR) : ErrnoText(errno));
-        ::close(fd);
-        return std::nullopt;
-    }
+    int fd = OpenForReading(path, st, error);
+    if (fd < 0) return std::nullopt;
     std::string data;
     data.resize(static_cast<std::size_t>(st.st_size));
     std::size_t done = 0;
