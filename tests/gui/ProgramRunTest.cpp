@@ -1,4 +1,9 @@
 // The whole program: start, check, results, exit, background mode.
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+
 #include "ProgramFixture.h"
 
 using namespace tmf;
@@ -234,4 +239,66 @@ TEST_F(ProgramRun, ACurrentFileThatCannotBeLoadedEndsTheStartButNotTheNext) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(CurrentFile(), data + "TestDatei.tmf");
     EXPECT_EQ(CheckList(1), other);  // still checked
+}
+
+TEST_F(ProgramRun, ManualCheckOpensTheEntryFromTheResultsInTheCheckModeAndKeepsTheGridTrue) {
+    const std::string family = data + "Familie.tmf";
+    test::WriteAppointmentFileBytes(family, test::AppointmentFileBytes(FamilyFile(), "01.12.2026", 0, 2));
+    WriteCheckList({family}, /*atStart=*/false);
+    ASSERT_TRUE(Start());
+    program->GebF->findChild<QComboBox*>("ComboBox2")->setCurrentIndex(1);  // by first name, not saved
+
+    // The start stamped the file, so nothing counts as passed over: the rows
+    // are Anna (due today) and Max (first warning). The user clicks the
+    // second row, changes Max's remark in the editor, takes it over, then
+    // leaves with "O K", which deletes Anna.
+    bool clicked = false;
+    QString editorMode;
+    QString editorName;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        if (modal->objectName() == "PrufungF" && !clicked) {
+            clicked = true;
+            auto* image = modal->findChild<QLabel*>("Aus");
+            // Posted: the editor's own modal loop must not run inside this
+            // timer's call, or the timer could not fire again to answer it.
+            QTimer::singleShot(0, image, [image] {
+                QMouseEvent up(QEvent::MouseButtonRelease, QPointF(100, 23), image->mapToGlobal(QPointF(100, 23)),
+                               Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(image, &up);
+            });
+        } else if (modal->objectName() == "EinF") {
+            editorMode = QString::fromStdString(EditorMode);
+            editorName = modal->findChild<QLineEdit*>("Edit1")->text();
+            modal->findChild<QPlainTextEdit*>("Memo3")->setPlainText("im Garten");
+            QTimer::singleShot(0, modal->findChild<QAbstractButton*>("bitbtn2"), &QAbstractButton::click);
+        } else if (modal->objectName() == "PrufungF" && clicked) {
+            modal->findChild<QPushButton*>("BitBtn1")->click();
+        }
+    });
+    poll.start();
+    platform.queueAnswer(Answer::No);  // the changed file is not saved before the check
+    Modified = 1;
+    program->GebF->BitBtn6Click();
+    poll.stop();
+
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(editorMode, "Prüfen");
+    EXPECT_EQ(editorName, "Max");
+    EXPECT_NE(std::find(platform.messageTexts().begin(), platform.messageTexts().end(),
+                        "Änderungen werden übernommen aber in der Prüfliste erst beim nächsen Aufruf angezeigt !"),
+              platform.messageTexts().end());
+    // The grid shows the table as it is after the run, sorted by the list's choice.
+    auto* sg = program->GebF->findChild<QTableView*>("SG");
+    ASSERT_EQ(sg->model()->rowCount(), EntryCount);
+    for (int r = 1; r <= EntryCount; ++r)
+        EXPECT_EQ(sg->model()->index(r - 1, 1).data().toString().toStdString(), EntryTable(Vorname, r).asText());
+    ASSERT_EQ(EntryCount, 3);
+    for (int r = 1; r <= EntryCount; ++r) {
+        EXPECT_NE(EntryTable(Vorname, r).asText(), "Anna");
+        if (EntryTable(Vorname, r).asText() == "Max") EXPECT_EQ(EntryTable(Bemerkung, r).asText(), "im Garten");
+    }
 }
