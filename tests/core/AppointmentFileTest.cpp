@@ -448,17 +448,24 @@ TEST_F(AppointmentFile, HeaderOnlySaveRewritesBytesZeroTo387Only) {
     EXPECT_EQ(EntryCount, 5);
 }
 
-TEST_F(AppointmentFile, HeaderOnlySaveOntoAMissingFileCreatesOneRecord) {
-    ResetFileHeader();
-    ASSERT_TRUE(SaveAppointmentFile(path, "", "Datum"));
+// The file holds one record: an empty header stamped with today's date.
+static Row FreshHeaderOnDisk(const test::TempDir& dir) {
     const std::string bytes = dir.read("Familie.tmf");
-    ASSERT_EQ(bytes.size(), kRecordSize);
+    EXPECT_EQ(bytes.size(), kRecordSize);
+    if (bytes.size() < kRecordSize) return {};
     Row h = DecodeAt(bytes, 0);
     EXPECT_EQ(h[HeaderCount], Cell("0"));
     EXPECT_EQ(h[HeaderOutputChoice], Cell("0"));
     EXPECT_EQ(h[HeaderSortChoice], Cell("0"));
     EXPECT_EQ(h[HeaderVersion], Cell("2.27"));
     EXPECT_EQ(h[HeaderLastCheck], Cell("15.06.2024"));
+    return h;
+}
+
+TEST_F(AppointmentFile, HeaderOnlySaveOntoAMissingFileCreatesOneRecord) {
+    ResetFileHeader();
+    ASSERT_TRUE(SaveAppointmentFile(path, "", "Datum"));
+    const Row h = FreshHeaderOnDisk(dir);
     EXPECT_EQ(h[HeaderReserved], Cell(0));
     ASSERT_EQ(LoadAppointmentFile(path, "Alles"), LoadResult::Loaded);
     EXPECT_EQ(EntryCount, 0);
@@ -563,14 +570,7 @@ TEST_F(AppointmentFile, NewFileIsTheResetHeaderSavedWithTheDate) {
     PutOldTable(3);
     ResetData("F[]", "");
     ASSERT_TRUE(SaveAppointmentFile(path, "", "Datum"));
-    const std::string bytes = dir.read("Familie.tmf");
-    ASSERT_EQ(bytes.size(), kRecordSize);
-    Row h = DecodeAt(bytes, 0);
-    EXPECT_EQ(h[HeaderCount], Cell("0"));
-    EXPECT_EQ(h[HeaderOutputChoice], Cell("0"));
-    EXPECT_EQ(h[HeaderSortChoice], Cell("0"));
-    EXPECT_EQ(h[HeaderVersion], Cell("2.27"));
-    EXPECT_EQ(h[HeaderLastCheck], Cell("15.06.2024"));
+    const Row h = FreshHeaderOnDisk(dir);
 }
 
 TEST_F(AppointmentFile, ResetToTestFileMakesTestDateiCurrentWithDefaultsAndCreatesIt) {
