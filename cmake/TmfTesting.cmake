@@ -15,6 +15,9 @@ function(tmf_add_test name)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   endif()
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  # Test data in the source tree is found from here; __FILE__ may be a
+  # relative path when a compiler cache rewrites it.
+  target_compile_definitions(${name} PRIVATE TMF_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;LC_ALL=C.UTF-8;TZ=Europe/Berlin;XDG_RUNTIME_DIR=/tmp/tmf-xdg-runtime"

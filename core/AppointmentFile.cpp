@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "CheckListEdit.h"
 #include "Cp1252.h"
@@ -107,7 +108,22 @@ int ReadInt16(const unsigned char* at) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(at[0] | (at[1] << 8)));
 }
 
-void ReportLoadFailure(const std::string& name) { ShowMessage(name + " konnte nicht geladen werden !"); }
+// Files whose last load in this run failed. Whatever the table holds then
+// is not their content, so nothing of it may be written into them.
+std::vector<std::string> gUnreadable;
+
+void MarkUnreadable(const std::string& name) {
+    if (!FailedToLoad(name)) gUnreadable.push_back(name);
+}
+
+void MarkReadable(const std::string& name) {
+    std::erase_if(gUnreadable, [&](const std::string& p) { return SameFile(p, name); });
+}
+
+void ReportLoadFailure(const std::string& name) {
+    MarkUnreadable(name);
+    ShowMessage(name + " konnte nicht geladen werden !");
+}
 
 }  // namespace
 
@@ -128,7 +144,15 @@ void EncodeRecord(const Row& row, unsigned char* record) {
     WriteInt8(record + kLoeschenAt, row[Loeschen]);
 }
 
+bool FailedToLoad(const std::string& name) {
+    return std::any_of(gUnreadable.begin(), gUnreadable.end(), [&](const std::string& p) { return SameFile(p, name); });
+}
+
+void ForgetLoadFailure(const std::string& name) { MarkReadable(name); }
+void ForgetAllLoadFailures() { gUnreadable.clear(); }
+
 LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
+    TableOperation busy;
     // The header alone is all the empty mode looks at; the start-up reads it
     // just before the whole file, so it need not come twice.
     auto data = mode == "Alles" ? ReadWholeFile(name) : ReadFileStart(name, kRecordSize);
@@ -150,10 +174,12 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
         }
         EntryTable.row(0) = std::move(header);
         EntryCount = static_cast<std::int32_t>(*count);
+        MarkReadable(name);
         return LoadResult::Loaded;
     }
 
     if (!countOk) {
+        MarkUnreadable(name);
         ShowMessage("Keine Termifolio98 Datei !");
         return LoadResult::NotAppointmentFile;
     }
@@ -175,6 +201,7 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
             row[TerminAm] = Cell(ValidateDate(date));
         if (i % 10 == 0 || i == n) ShowProgress("Lade...", static_cast<float>(i), static_cast<float>(n));
     }
+    MarkReadable(name);
     if (rows < n) {
         ShowMessage("Dateiende bei " + std::to_string(rows) + " einträgen erreicht !");
         EntryTable(HeaderCount, 0) = Cell(rows);
@@ -186,6 +213,13 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
 }
 
 bool SaveAppointmentFile(const std::string& name, std::string_view mode, std::string_view option) {
+    if (FailedToLoad(name)) {
+        ShowMessage("Die Datei " + name + " konnte nicht gespeichert werden !\r\n"
+                    "Sie ließ sich nicht laden; die Einträge im Programm gehören nicht zu ihr, "
+                    "darum wird sie nicht überschrieben.", MessageKind::Error);
+        return false;
+    }
+    TableOperation busy;
     if (option == "Datum") EntryTable(HeaderLastCheck, 0) = Cell(FormatDate(Today()));
     const bool all = mode == "Alles";
     const std::int32_t n = all ? EntryCount : 0;
@@ -218,12 +252,18 @@ bool SaveAppointmentFile(const std::string& name, std::string_view mode, std::st
     return ok;
 }
 
-bool AskSaveIfChanged(const std::string& name) {
+SavePrompt AskSaveIfChangedOutcome(const std::string& name) {
     Answer a = Ask("->" + name + " Datei wurde geändert !\r\nABSPEICHERN ?", MessageKind::Information, Buttons::YesNo);
-    if (a != Answer::Yes) return false;
-    if (!SaveAppointmentFile(name, "Alles", "Datum")) return false;
+    if (a != Answer::Yes) return SavePrompt::Declined;
+    if (!SaveAppointmentFile(name, "Alles", "Datum")) return SavePrompt::Failed;
     Modified = 0;
-    return true;
+    return SavePrompt::Saved;
+}
+
+bool AskSaveIfChanged(const std::string& name) { return AskSaveIfChangedOutcome(name) == SavePrompt::Saved; }
+
+bool OfferSaveBeforeReplacing() {
+    return Modified != 1 || AskSaveIfChangedOutcome(CurrentFile()) != SavePrompt::Failed;
 }
 
 void ResetToTestFile() {

@@ -32,9 +32,26 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode);
 // names the file and returns false.
 bool SaveAppointmentFile(const std::string& name, std::string_view mode, std::string_view option);
 
+// True when the last load of this file in this run failed. Such a file is
+// never written to: the table does not hold its content. A load that
+// succeeds later, or ForgetLoadFailure (the user chose to overwrite it),
+// clears the mark.
+bool FailedToLoad(const std::string& name);
+void ForgetLoadFailure(const std::string& name);
+void ForgetAllLoadFailures();
+
 // "->name Datei wurde geändert ! / ABSPEICHERN ?"; true when the user chose to
 // save and the file was written.
 bool AskSaveIfChanged(const std::string& name);
+
+// The same prompt, telling a "Nein" apart from a "Ja" whose save failed.
+enum class SavePrompt { Saved, Declined, Failed };
+SavePrompt AskSaveIfChangedOutcome(const std::string& name);
+
+// Before a command replaces the table: offers to save a changed current
+// file. False when the user wanted it saved and the save failed; the
+// command must stop then, or the unsaved entries would be thrown away.
+bool OfferSaveBeforeReplacing();
 
 // After a failed load of the current file: an empty header, default
 // settings, "TestDatei.tmf" in the data folder as the current file, created

@@ -15,6 +15,22 @@ int UsedCheckListSlots() {
     return used;
 }
 
+bool FitsCheckList(const std::string& path) {
+    // A cut path would name another file: the current file would be one that
+    // was never loaded, and a later save would write to the cut name.
+    if (Utf8Length(path) > kMaxCheckListPath) {
+        ShowMessage(path + "\r\nDieser Dateiname ist länger als 255 Zeichen und läßt sich in der Prüfliste "
+                           "nicht speichern. Bitte wählen Sie einen kürzeren Namen.");
+        return false;
+    }
+    if (!SurvivesListFile(path)) {
+        ShowMessage(path + "\r\nDieser Dateiname läßt sich in der Prüfliste nicht speichern. "
+                           "Bitte benennen Sie die Datei um.");
+        return false;
+    }
+    return true;
+}
+
 void EditCheckList(const std::string& text, std::string_view command) {
     const int used = UsedCheckListSlots();
     if (command == "Neu") {
@@ -31,15 +47,11 @@ void EditCheckList(const std::string& text, std::string_view command) {
                 return;
             }
         }
-        if (!SurvivesListFile(Utf8Left(text, 255))) {
-            ShowMessage(text + "\r\nDieser Dateiname läßt sich in der Prüfliste nicht speichern. "
-                               "Bitte benennen Sie die Datei um.");
-            return;
-        }
+        if (!FitsCheckList(text)) return;
         int firstFree = 0;
         while (!CheckList(firstFree).empty()) ++firstFree;
         for (int k = firstFree - 1; k >= 0; --k) CheckList(k + 1) = CheckList(k);
-        CheckList(0) = Utf8Left(text, 255);
+        CheckList(0) = text;
     } else if (command == "Raus") {
         auto k = ParseInteger(text);
         if (!k || *k < 0 || *k >= kCheckListSlots || used == 0) return;

@@ -1,5 +1,7 @@
 #include "ListFiles.h"
 
+#include <cstdio>
+
 #include "CheckListEdit.h"
 #include "Cp1252.h"
 #include "FileIo.h"
@@ -12,6 +14,28 @@ namespace tmf {
 namespace {
 
 constexpr std::size_t kMaxLine = 255;
+// 121 lines of at most 255 bytes and CR LF: anything larger is no list file
+// (lines beyond 121 are ignored, but a file this large is something else).
+constexpr std::size_t kMaxListFileSize = static_cast<std::size_t>(kListLineCount) * (kMaxLine + 2);
+
+// Set when "Liste.dat" was there but could not be read, or held no list, in
+// this run: the settings then start from their defaults, and the first
+// write must keep the old file instead of replacing it.
+bool gKeepOldList = false;
+
+// Moves the unreadable "Liste.dat" aside under a free name. False when that
+// fails; the old file must not be written over then.
+bool SetOldListAside(const std::string& path) {
+    std::string aside = path + ".defekt";
+    for (int n = 2; FileExists(aside) && n < 1000; ++n) aside = path + ".defekt" + std::to_string(n);
+    if (std::rename(path.c_str(), aside.c_str()) != 0 && FileExists(path)) {
+        ShowMessage("Die Datei " + path + " ließ sich nicht lesen und wird nicht überschrieben.\r\n"
+                    "Die Einstellungen dieses Programmlaufs werden nicht gespeichert.",
+                    MessageKind::Error);
+        return false;
+    }
+    return true;
+}
 
 bool WriteLines(const std::string& path, const std::string* lines, std::size_t count) {
     std::string out;
@@ -54,11 +78,22 @@ bool LoadCheckList() {
     const std::string path = DataDir + kCheckListFileName;
     IoError error;
     auto data = ReadWholeFile(path, &error);
+    std::vector<std::string_view> lines;
+    if (data) {
+        lines = SplitCrLfLines(*data);
+        if (data->size() > kMaxListFileSize) {
+            data.reset();
+            error.reason = "Sie ist keine Prüflisten-Datei.";
+        }
+    }
     if (!data) {
-        ShowMessage("Die Datei " + path + " konnte nicht gelesen werden !\r\n" + error.reason, MessageKind::Error);
+        gKeepOldList = true;
+        ShowMessage("Die Datei " + path + " konnte nicht gelesen werden !\r\n" + error.reason +
+                        "\r\nDie Einstellungen beginnen neu; die alte Datei wird als " +
+                        ExtractFileName(path) + ".defekt aufbewahrt.",
+                    MessageKind::Error);
         return false;
     }
-    auto lines = SplitCrLfLines(*data);
     for (int k = 0; k < kListLineCount; ++k)
         ListLines[static_cast<std::size_t>(k)] =
             static_cast<std::size_t>(k) < lines.size() ? DecodeListLine(lines[static_cast<std::size_t>(k)]) : std::string();
@@ -79,7 +114,16 @@ bool LoadCheckList() {
     return true;
 }
 
-bool SaveCheckList() { return WriteLines(DataDir + kCheckListFileName, ListLines.data(), ListLines.size()); }
+bool SaveCheckList() {
+    const std::string path = DataDir + kCheckListFileName;
+    if (gKeepOldList) {
+        if (!SetOldListAside(path)) return false;
+        gKeepOldList = false;
+    }
+    return WriteLines(path, ListLines.data(), ListLines.size());
+}
+
+void ForgetListLoadFailure() { gKeepOldList = false; }
 
 void LoadTermNames() {
     const std::string path = DataDir + kTermNamesFileName;

@@ -26,9 +26,12 @@ bool SurvivesListFile(std::string_view utf8);
 
 // Reads DataDir + "Liste.dat" into ListLines and drops files that no longer
 // exist from the check list (rewriting the file then). False when the file
-// could not be read; ListLines is then unchanged.
+// could not be read, or held no list; ListLines is then unchanged, and the
+// next SaveCheckList first moves the old file aside as "Liste.dat.defekt"
+// (or refuses to write when that fails), so nothing of it is lost.
 bool LoadCheckList();
 bool SaveCheckList();
+void ForgetListLoadFailure();
 
 // Reads DataDir + "Termin.dat" into TermNames, creating the file when it is
 // missing.

@@ -64,6 +64,7 @@ std::vector<std::int64_t> SortKeys(int choice, int n) {
 
 void SortEntries(int choice) {
     if (choice < 1 || choice > 6) return;
+    TableOperation busy;
     const int n = EntryCount < EntryTable.lastRow() ? EntryCount : EntryTable.lastRow();
     Desktop* desktop = ThePlatform().desktop;
     if (desktop) desktop->SetMainWindowEnabled(false);

@@ -1,5 +1,8 @@
 #include "State.h"
 
+#include "AppointmentFile.h"
+#include "ListFiles.h"
+
 namespace tmf {
 
 EntryTableType EntryTable;
@@ -40,6 +43,8 @@ TableOperation::~TableOperation() { --gTableOperations; }
 bool TableOperationRunning() { return gTableOperations > 0; }
 
 void ResetProgramState() {
+    ForgetAllLoadFailures();
+    ForgetListLoadFailure();
     EntryTable = EntryTableType();
     EntryCount = 0;
     Modified = 0;

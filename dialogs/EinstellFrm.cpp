@@ -169,9 +169,9 @@ void TEinstellF::BitBtn1Click() {
     const auto chosen = ThePlatform().dialogs->OpenFileName(
         {"Datei Anlegen oder Laden .", ProgramDir, "*.tmf", /*askToCreate=*/true});
     if (!chosen || chosen->empty()) return;
-    busy_ = true;
     const bool exists = FileExists(*chosen);
-    if (Modified == 1) AskSaveIfChanged(CurrentFile());
+    if (!OfferSaveBeforeReplacing()) return;
+    busy_ = true;
     const CheckListCopy before = CopyCheckList();
     EditCheckList(*chosen, "Neu");
     // A full list refuses the file (and has said so): the current file and
@@ -203,10 +203,10 @@ void TEinstellF::BitBtn2Click() {
     if (busy_ || TableOperationRunning()) return;
     const int slot = SelectedSlot();
     if (slot < 0) return;
+    StampCurrentFile();
+    if (!OfferSaveBeforeReplacing()) return;
     busy_ = true;
     setEnabled(false);
-    SaveAppointmentFile(CurrentFile(), "", "Datum");
-    if (Modified == 1) AskSaveIfChanged(CurrentFile());
     const CheckListCopy before = CopyCheckList();
     EditCheckList(std::to_string(slot), "Vorne");
     LoadNewCurrent(before);
@@ -234,7 +234,10 @@ void TEinstellF::BitBtn3Click() {
     if (slot == 0) {
         // The next file takes the current one's place; its unsaved changes
         // would otherwise go without a word.
-        if (Modified == 1) AskSaveIfChanged(CurrentFile());
+        if (!OfferSaveBeforeReplacing()) {
+            busy_ = false;
+            return;
+        }
         EditCheckList(std::to_string(slot), "Raus");
         LoadNewCurrent(before);
     } else {

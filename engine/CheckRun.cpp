@@ -153,6 +153,7 @@ bool CheckRunning() { return gRunning; }
 bool CheckDates(std::string_view mode) {
     if (gRunning) return true;
     RunningGuard guard;
+    TableOperation busy;
     bool currentLoaded = true;
     bool passedOverSoundPlayed = false;
     for (int slot = LastUsedSlot(); slot >= 0; --slot) {

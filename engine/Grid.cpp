@@ -17,6 +17,7 @@ void StringGrid::setRowCount(int rows) {
 }
 
 void FillGrid() {
+    TableOperation busy;
     MainView* view = TheViews().main;
     if (view) {
         view->SetStatusPanel(0, CurrentFile());

@@ -29,21 +29,29 @@ constexpr const char* kProgramFileName = "Termif98";
 // "TestDatei.tmf" and ends; writing "Liste.dat" now makes the next start
 // open that file instead of failing on the same one again.
 void TakeLoadFailurePath() {
-    const std::string testFile = DataDir + kTestFileName;
-    if (FileExists(testFile) && !SameFile(CurrentFile(), testFile)) {
-        // An earlier failure made it and the user may have filled it since:
-        // its entries must not lose their header. When it is the file that
-        // failed, its header is what is broken, and keeping it would end
-        // every start from now on.
-        ResetData("F[]", kTestFileName);
-    } else {
-        ResetToTestFile();
+    if (SwitchToTestFile()) {
+        if (!FileExists(CurrentFile())) SaveAppointmentFile(CurrentFile(), "", "Datum");
+        SaveCheckList();
     }
-    SaveCheckList();
     SetProgramEnding(true);
 }
 
 }  // namespace
+
+bool SwitchToTestFile() {
+    const std::string broken = CurrentFile();
+    std::string testFile = DataDir + kTestFileName;
+    // When the test file itself is what failed, a fresh one takes its place:
+    // nothing is ever written into a file that could not be read.
+    for (int n = 2; SameFile(testFile, broken) && n < 1000; ++n)
+        testFile = DataDir + "TestDatei" + std::to_string(n) + ".tmf";
+    // The settings stay, and the broken file stays on the check list (one
+    // slot down), so that it is checked again once it can be read.
+    EditCheckList(testFile, "Neu");
+    if (!SameFile(CurrentFile(), testFile)) return false;  // a full list said so
+    ResetFileHeader();
+    return true;
+}
 
 bool ProgramEnding() { return gEnding; }
 void SetProgramEnding(bool ending) { gEnding = ending; }
@@ -113,8 +121,9 @@ bool StartupDecision() {
         return false;
     }
     if (TheViews().splash) TheViews().splash->SetFileCaption(ExtractFileName(CurrentFile()));
-    SaveAppointmentFile(CurrentFile(), "Alles", "Datum");
-    Modified = 0;
+    // A failed stamp keeps what the check changed marked as unsaved, so the
+    // exit offers it again instead of dropping it.
+    if (SaveAppointmentFile(CurrentFile(), "Alles", "Datum")) Modified = 0;
     if (TheViews().main) TheViews().main->HideInternalGroup();
     return true;
 }
@@ -126,6 +135,14 @@ void RegisterAutostart(int mode, const std::string& commandLine, const std::stri
     } else {
         autostart.Remove(itemName);
     }
+}
+
+void StampCurrentFile() {
+    if (FailedToLoad(CurrentFile())) return;  // its header is not what the table holds
+    // If the file has vanished meanwhile, a header alone would promise
+    // entries that are not there, so the whole table is written instead.
+    if (FileExists(CurrentFile())) SaveAppointmentFile(CurrentFile(), "", "Datum");
+    else SaveAppointmentFile(CurrentFile(), "Alles", "Datum");
 }
 
 bool ExitProcedure() {
@@ -141,11 +158,7 @@ bool ExitProcedure() {
         // thrown away with it; the message has told the user why.
         if (a == Answer::Yes && !SaveAppointmentFile(CurrentFile(), "Alles", "Datum")) return false;
     }
-    // The header stamp belongs to a file on disk; if the file has vanished
-    // meanwhile, a header alone would promise entries that are not there,
-    // so the whole table is written instead.
-    if (FileExists(CurrentFile())) SaveAppointmentFile(CurrentFile(), "", "Datum");
-    else SaveAppointmentFile(CurrentFile(), "Alles", "Datum");
+    StampCurrentFile();
 
     if (MainView* main = TheViews().main) {
         const WindowRect r = main->Geometry();

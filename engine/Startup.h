@@ -16,6 +16,12 @@ void InitProgram();
 // must end.
 bool StartupDecision();
 
+// After the current file failed to load: makes "TestDatei.tmf" (or, when
+// that is the broken file, a free "TestDateiN.tmf") the current file with an
+// empty header, keeping the settings and the broken file on the check list.
+// False when the full check list refused it; the broken file stays current.
+bool SwitchToTestFile();
+
 // Countdown seconds of the background mode: the stored value held to 1..10
 // (3 when it is not a number), so the countdown always ends.
 int CountdownLimit();
@@ -25,6 +31,10 @@ int CountdownLimit();
 // Returns false when the user cancelled (or the file could not be saved) and
 // the program goes on running.
 bool ExitProcedure();
+
+// Rewrites the current file's header with today's date (the whole table
+// when the file has vanished); never into a file that failed to load.
+void StampCurrentFile();
 
 // True once the program has been told to end.
 bool ProgramEnding();

@@ -1,6 +1,11 @@
 // "Alte Datei &holen": an appointment file of the older 16-bit edition,
 // turned into a text file by the separate converter and read from there.
 #include "Conversion.h"
+
+#include <sys/stat.h>
+
+#include <optional>
+
 #include "AppointmentFile.h"
 #include "CheckListEdit.h"
 #include "ConverterOutput.h"
@@ -22,6 +27,25 @@ constexpr const char* kConverter = "Konverto.exe";
 // The converter works with old short names: 8 characters, dot, extension.
 bool ShortName(const std::string& path) { return ExtractFileName(path).size() <= 12; }
 
+// What tells one version of a file from another: the converter may reuse
+// the inode, but not keep size, change time and inode all the same.
+struct Identity {
+    dev_t dev;
+    ino_t ino;
+    off_t size;
+    timespec mtime, ctime;
+    bool operator==(const Identity& o) const {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+};
+
+std::optional<Identity> FileIdentity(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return Identity{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
 bool SamePathIgnoringCase(std::string a, std::string b) {
     for (auto* s : {&a, &b})
         for (char& c : *s)
@@ -34,7 +58,7 @@ bool SamePathIgnoringCase(std::string a, std::string b) {
 void TGebF::BitBtn7Click() {
     if (TableOperationRunning()) return;
     TableOperation busy;
-    if (Modified == 1) AskSaveIfChanged(CurrentFile());
+    if (!OfferSaveBeforeReplacing()) return;
     if (Ask(kConversionNotice, MessageKind::Confirmation, Buttons::YesNo) != Answer::Yes)
         return;
     auto source = ThePlatform().dialogs->OpenFileName({"Welche Datei soll Umgewandelt werden ?", "", "*.tmf", true});
@@ -57,18 +81,29 @@ void TGebF::BitBtn7Click() {
         ShowMessage("Konverto.exe wurde nicht gefunden !");
         return;
     }
-    // The converter writes its output at the target: an appointment file
-    // there would be replaced, and the check list must take the new file.
-    if (UsedCheckListSlots() >= kCheckListSlots && !SameFile(CurrentFile(), *target)) {
-        bool listed = false;
-        for (int k = 0; k < kCheckListSlots && !listed; ++k) listed = SameFile(CheckList(k), *target);
-        if (!listed) {
-            ShowMessage("Prüfliste ist Voll !");
-            return;
-        }
+    // The check list must take the target before anything runs: once the
+    // converter has run, its output is read and removed, and a refusal then
+    // would lose the converted entries.
+    int listedSlot = -1;
+    for (int k = 0; k < kCheckListSlots && listedSlot < 0; ++k)
+        if (!CheckList(k).empty() && SameFile(CheckList(k), *target)) listedSlot = k;
+    if (listedSlot < 0 && UsedCheckListSlots() >= kCheckListSlots) {
+        ShowMessage("Prüfliste ist Voll !");
+        return;
     }
-    RunAndWait(ProgramDir + kConverter, *source + "#" + *target, ProgramDir);
-    if (!FileExists(*target)) return;
+    if (listedSlot < 0 && !FitsCheckList(*target)) return;
+
+    // Only what the converter writes in this run is its output: a file that
+    // was at the target before and is still the same afterwards is the
+    // user's, and is neither read nor removed.
+    const auto before = FileIdentity(*target);
+    if (!RunAndWait(ProgramDir + kConverter, *source + "#" + *target, ProgramDir)) return;
+    const auto after = FileIdentity(*target);
+    if (!after) return;
+    if (before && *before == *after) {
+        ShowMessage(std::string(kConverter) + " hat keine Datei geschrieben.\r\nDie aktuelle Datei bleibt unverändert.");
+        return;
+    }
 
     IoError error;
     auto bytes = ReadWholeFile(*target, &error);
@@ -83,8 +118,10 @@ void TGebF::BitBtn7Click() {
     if (out.numbersReplaced)
         ShowMessage("In der umgewandelten Datei standen Warnungen, die keine ganzen Zahlen sind; sie wurden als 0 übernommen.");
 
-    EditCheckList(*target, "Neu");
+    if (listedSlot >= 0) EditCheckList(std::to_string(listedSlot), "Vorne");
+    else EditCheckList(*target, "Neu");
     if (!SameFile(CurrentFile(), *target)) return;  // refused: the current file stays as it was
+    ForgetLoadFailure(*target);  // the user chose to replace it
     const int n = static_cast<int>(out.rows.size()) - 1;
     ResizeEntryTable(n);
     for (int i = 0; i <= n; ++i) EntryTable.row(i) = std::move(out.rows[static_cast<std::size_t>(i)]);

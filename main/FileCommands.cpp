@@ -54,7 +54,7 @@ void TGebF::BitBtn12Click() {
     if (!chosen || chosen->empty()) return;
     TableOperation busy;
     const bool exists = FileExists(*chosen);
-    if (Modified == 1) AskSaveIfChanged(CurrentFile());
+    if (!OfferSaveBeforeReplacing()) return;
     MakeCurrent(*chosen, exists);
     FillGrid();
 }
@@ -64,8 +64,12 @@ void TGebF::BitBtn3Click() {
     auto chosen = ThePlatform().dialogs->SaveFileName(
         {"Datei Speichern", ExtractFileDir(CurrentFile()), ExtractFileName(CurrentFile()), false});
     if (!chosen || chosen->empty()) return;
+    // The new name goes into the check list's slot 0: one that the list
+    // cannot hold would come back as another name at the next start.
+    if (!FitsCheckList(*chosen)) return;
     TableOperation busy;
     const std::string old = CurrentFile();
+    ForgetLoadFailure(*chosen);  // the save dialog asked before replacing it
     CurrentFile() = *chosen;
     if (!SaveAppointmentFile(CurrentFile(), "Alles", "Datum")) {
         // Nothing was written: the entries still belong to the old name.

@@ -4,12 +4,14 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>
 
 #include "EditorGlyphs.h"
 
+#include "CheckRun.h"
 #include "Dates.h"
 #include "Grid.h"
 #include "Ports.h"
@@ -179,19 +181,36 @@ void TGebF::showEvent(QShowEvent* event) {
 void TGebF::FormShow() { ui->Panel3->setText(ClockLine()); }
 void TGebF::Timer1Timer() { ui->Panel3->setText(ClockLine()); }
 
+bool TGebF::RefuseWhileBusy() {
+    if (!TableOperationRunning() && !CheckRunning()) return false;
+    // The table may hold another file of the check run, or be half sorted,
+    // half filled: nothing may touch it now. The lists go back to what the
+    // table says, so they do not show a choice that was not carried out.
+    QSignalBlocker b1(ui->ComboBox1), b2(ui->ComboBox2);
+    ui->ComboBox1->setCurrentIndex(static_cast<int>(EntryTable(HeaderOutputChoice, 0).asInteger()));
+    ui->ComboBox2->setCurrentIndex(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
+    ThePlatform().sound->Beep();
+    return true;
+}
+
 void TGebF::ComboBox1Change(int index) {
+    if (RefuseWhileBusy()) return;
     EntryTable(HeaderOutputChoice, 0) = Cell(std::to_string(index));
     FillGrid();
     ui->SG->horizontalHeader()->viewport()->update();
 }
 
 void TGebF::ComboBox2Change(int index) {
+    if (RefuseWhileBusy()) return;
     EntryTable(HeaderSortChoice, 0) = Cell(std::to_string(index));
     SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
     FillGrid();
 }
 
 bool TGebF::EndProgram() {
+    // The exit saves the table under the current file's name; during a check
+    // run it holds another file, during a fill or sort a half-done table.
+    if (RefuseWhileBusy()) return false;
     if (!ExitProcedure()) return false;
     QuitProgram();
     return true;

@@ -100,6 +100,9 @@ protected:
 private:
     void ApplyHiddenRows();
     void SetupGridView();
+    // True (with a beep) while a check run or another table operation is
+    // under way: commands that touch the table must not run then.
+    bool RefuseWhileBusy();
     void SetGlyphs();
     static QIcon AddGlyph();
     void ConnectCommands();

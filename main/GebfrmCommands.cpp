@@ -20,6 +20,7 @@
 #include "Ports.h"
 #include "Progress.h"
 #include "Sort.h"
+#include "Startup.h"
 #include "State.h"
 #include "ui_Gebfrm.h"
 
@@ -147,6 +148,7 @@ void TGebF::BitBtn2Click() {
 }
 
 void TGebF::SGDblClick(int gridRow) {
+    if (RefuseWhileBusy()) return;
     if (gridRow <= 0) {
         ShowMessage("Neueingabe über ANFÜGEN !");
         return;
@@ -177,7 +179,7 @@ void TGebF::Lschen1Click() {
 void TGebF::BitBtn6Click() {
     if (TableOperationRunning() || CheckRunning()) return;
     TableOperation busy;
-    if (Modified == 1) AskSaveIfChanged(CurrentFile());
+    if (!OfferSaveBeforeReplacing()) return;
     if (!CheckDates("Manuel")) {
         RecoverCurrentFile();
         return;
@@ -189,12 +191,15 @@ void TGebF::BitBtn6Click() {
 }
 
 void TGebF::RecoverCurrentFile() {
-    const std::string testFile = DataDir + kTestFileName;
-    EditCheckList(testFile, "Neu");
-    if (!SameFile(CurrentFile(), testFile) || !FileExists(testFile) ||
-        !IsLoaded(LoadAppointmentFile(CurrentFile(), "Alles"))) {
+    // With a full list the broken file stays current over an empty table;
+    // nothing is written into it (it failed to load).
+    if (SwitchToTestFile()) {
+        if (!FileExists(CurrentFile()) || !IsLoaded(LoadAppointmentFile(CurrentFile(), "Alles"))) {
+            ResetFileHeader();
+            if (!FileExists(CurrentFile())) SaveAppointmentFile(CurrentFile(), "", "Datum");
+        }
+    } else {
         ResetFileHeader();
-        if (SameFile(CurrentFile(), testFile)) SaveAppointmentFile(CurrentFile(), "", "Datum");
     }
     Modified = 0;
     SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
@@ -202,10 +207,13 @@ void TGebF::RecoverCurrentFile() {
 }
 
 void TGebF::BitBtn1Click() {
+    if (RefuseWhileBusy()) return;
     if (EinstellF) EinstellF->exec();
 }
 
 void TGebF::BitBtn11Click() {
+    // It prints the table, which during a check run holds another file.
+    if (RefuseWhileBusy()) return;
     if (AuswahlF) AuswahlF->exec();
 }
 

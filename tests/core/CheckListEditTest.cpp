@@ -110,13 +110,19 @@ TEST_F(CheckListEdit, NeuOnAFullListRefusesEvenAListedFile) {
     EXPECT_EQ(List(), Full());
 }
 
-TEST_F(CheckListEdit, NeuCutsThePathTo255Characters) {
-    std::string path = "/", expected = "/";
+TEST_F(CheckListEdit, NeuRefusesAPathLongerThan255CharactersInsteadOfCuttingIt) {
+    // A cut path names another file: it would become current with nothing
+    // loaded, and a later save would write to the cut name.
+    std::string path = "/", fits = "/";
     for (int i = 0; i < 300; ++i) path += "ä";
-    for (int i = 0; i < 254; ++i) expected += "ä";
+    for (int i = 0; i < 254; ++i) fits += "ä";
+    SetList({"/d/alt.tmf"});
     EditCheckList(path, "Neu");
-    EXPECT_EQ(CurrentFile(), expected);
-    EXPECT_EQ(Utf8Length(CurrentFile()), 255u);
+    EXPECT_EQ(List(), std::vector<std::string>{"/d/alt.tmf"});
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0].find("länger als 255 Zeichen"), std::string::npos);
+    EditCheckList(fits, "Neu");
+    EXPECT_EQ(CurrentFile(), fits);
 }
 
 TEST_F(CheckListEdit, NeuLeavesTheSettingsAlone) {

@@ -28,7 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path RegressionDir(const std::string& target) {
-    return fs::path(__FILE__).parent_path().parent_path() / "fuzz" / "regressions" / target;
+    return fs::path(TMF_SOURCE_DIR) / "tests" / "fuzz" / "regressions" / target;
 }
 
 std::vector<fs::path> InputsOf(const std::string& target) {

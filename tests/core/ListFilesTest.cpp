@@ -529,3 +529,24 @@ TEST_F(ListFiles, TextsWhoseScrambledFormHoldsALineEndAreRecognisedAndKeptOffThe
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_NE(messages()[0].find("läßt sich in der Prüfliste nicht speichern"), std::string::npos);
 }
+
+TEST_F(ListFiles, AListFileThatFailedToLoadIsKeptBesideTheNewOneAndReportedOnce) {
+    // Far larger than 121 lines of 255 characters: something else, not a list.
+    const std::string junk(64 * 1024, '\x07');
+    dir.write("Liste.dat", junk);
+    EXPECT_FALSE(LoadCheckList());
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0].find("Liste.dat.defekt"), std::string::npos);
+
+    ResetSettings();
+    const std::string neu = existing("neu.tmf");
+    CheckList(0) = neu;
+    EXPECT_TRUE(SaveCheckList());
+    EXPECT_TRUE(SaveCheckList());  // the second write replaces only the first
+    EXPECT_EQ(dir.read("Liste.dat.defekt"), junk);
+    EXPECT_FALSE(FileExists(dir.file("Liste.dat.defekt2")));
+    ListLines.fill({});
+    EXPECT_TRUE(LoadCheckList());
+    EXPECT_EQ(CurrentFile(), neu);
+    EXPECT_EQ(messages().size(), 1u);
+}

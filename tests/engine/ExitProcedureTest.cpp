@@ -235,3 +235,28 @@ TEST_F(Exit, AnsweringNoAfterAFailedSaveKeepsEveryEntryOfTheFileOnDisk) {
     EXPECT_EQ(EntryCount, 2);
     EXPECT_EQ(EntryTable(Vorname, 1).asText(), "Alt");
 }
+
+TEST_F(Exit, AFileThatFailedToLoadIsNeitherStampedNorOverwritten) {
+    const std::string broken = DataDir + "Kaputt.tmf";
+    const std::string bytes(500, '\x03');
+    WriteAppointmentFileBytes(broken, bytes);
+    CurrentFile() = broken;
+    ASSERT_FALSE(IsLoaded(LoadAppointmentFile(broken, "Alles")));
+
+    EXPECT_TRUE(ExitProcedure());  // nothing changed: only the stamp, which is skipped
+    EXPECT_EQ(dir.read("daten/Kaputt.tmf"), bytes);
+
+    // Entries typed in afterwards must go elsewhere: "Ja" is refused with a
+    // message, and the program goes on running.
+    SetProgramEnding(false);
+    Modified = 1;
+    logging.queueAnswer(Answer::Yes);
+    EXPECT_FALSE(ExitProcedure());
+    EXPECT_EQ(dir.read("daten/Kaputt.tmf"), bytes);
+    EXPECT_EQ(Modified, 1);
+
+    // Once it loads again (repaired outside), it is an ordinary file.
+    MakeFile("Kaputt.tmf", {{.vorname = "Wieder"}});
+    ASSERT_TRUE(IsLoaded(LoadAppointmentFile(broken, "Alles")));
+    EXPECT_FALSE(FailedToLoad(broken));
+}

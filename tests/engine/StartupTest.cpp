@@ -218,10 +218,11 @@ TEST_F(Startup, UnreadableCurrentFileSwitchesToTheTestFileAndEndsTheProgram) {
     EXPECT_EQ(test.size, kRecordSize);
     EXPECT_EQ(test.lastCheck(), "15.06.2024");
 
-    // "Liste.dat" already names the test file for the next start.
+    // "Liste.dat" already names the test file for the next start; the broken
+    // file stays listed, so it is checked again once it can be read.
     ListLines.fill({});
     ASSERT_TRUE(LoadCheckList());
-    EXPECT_EQ(ListedFiles(), (std::vector<std::string>{testFile, other}));
+    EXPECT_EQ(ListedFiles(), (std::vector<std::string>{testFile, broken, other}));
 
     Restart();
     InitProgram();
@@ -229,7 +230,7 @@ TEST_F(Startup, UnreadableCurrentFileSwitchesToTheTestFileAndEndsTheProgram) {
     EXPECT_EQ(CurrentFile(), testFile);
     EXPECT_EQ(splash.decisions, std::vector<bool>{true});
     EXPECT_EQ(main.shown, 1);
-    EXPECT_EQ(messages(), std::vector<std::string>{TermNamesCreated()});
+    EXPECT_EQ(messages(), (std::vector<std::string>{broken + " konnte nicht geladen werden !", TermNamesCreated()}));
 }
 
 TEST_F(Startup, ExistingTestFileIsLeftAsItIsOnTheFailurePath) {
@@ -252,18 +253,64 @@ TEST_F(Startup, ExistingTestFileIsLeftAsItIsOnTheFailurePath) {
 
 TEST_F(Startup, BrokenTestFileDoesNotKeepTheProgramFromEverStartingAgain) {
     const std::string testFile = DataDir + "TestDatei.tmf";
-    WriteAppointmentFileBytes(testFile, std::string(20, '\x02'));
+    const std::string broken(20, '\x02');
+    WriteAppointmentFileBytes(testFile, broken);
     WriteList("1", "0", {testFile});
 
     InitProgram();
     EXPECT_TRUE(ProgramEnding());
     EXPECT_EQ(messages(), std::vector<std::string>{testFile + " konnte nicht geladen werden !"});
-    EXPECT_EQ(ReadOnDisk(testFile).lastCheck(), "15.06.2024");
+    // A fresh test file takes the broken one's place; the broken one is not
+    // written to.
+    EXPECT_EQ(dir.read("daten/TestDatei.tmf"), broken);
     Restart();
     InitProgram();
     EXPECT_FALSE(ProgramEnding());
-    EXPECT_EQ(CurrentFile(), testFile);
+    EXPECT_EQ(CurrentFile(), DataDir + "TestDatei2.tmf");
+    EXPECT_EQ(CheckList(1), testFile);
     EXPECT_EQ(main.shown, 1);
+    EXPECT_EQ(dir.read("daten/TestDatei.tmf"), broken);
+}
+
+TEST_F(Startup, LoadFailureKeepsEverySettingAndStampsNothingIntoTheBrokenFile) {
+    const std::string broken = DataDir + "Haupt.tmf";
+    const std::string bytes = "kein Termin" + std::string(400, '\x07');
+    WriteAppointmentFileBytes(broken, bytes);
+    WriteList("0", "1", {broken}, "17", "-5");
+    ListLines.fill({});
+    ASSERT_TRUE(LoadCheckList());
+    SettingsLines(CheckInBackground) = "1";
+    SettingsLines(CountdownSeconds) = "7";
+    ASSERT_TRUE(SaveCheckList());
+    ListLines.fill({});
+
+    InitProgram();
+
+    EXPECT_TRUE(ProgramEnding());
+    ListLines.fill({});
+    ASSERT_TRUE(LoadCheckList());
+    EXPECT_EQ(ListedFiles(), (std::vector<std::string>{DataDir + "TestDatei.tmf", broken}));
+    EXPECT_EQ(SettingsLines(CheckDaily), "1");
+    EXPECT_EQ(SettingsLines(CheckAtStart), "0");
+    EXPECT_EQ(SettingsLines(CheckInBackground), "1");
+    EXPECT_EQ(SettingsLines(CountdownSeconds), "7");
+    EXPECT_EQ(SettingsLines(WindowOffsetX), "17");
+    EXPECT_EQ(SettingsLines(WindowOffsetY), "-5");
+    EXPECT_EQ(dir.read("daten/Haupt.tmf"), bytes);
+}
+
+TEST_F(Startup, FailedStampAtStartKeepsTheCheckChangesMarkedUnsaved) {
+    // A first warning negates the lead: a change the start-up must save.
+    const std::string file = MakeFile("Haupt.tmf", {{.termin = "20.06.1990", .warnung1 = 7}});
+    WriteList("1", "0", {file});
+    SetWriteFailureAfterBytesForTesting(0);
+
+    InitProgram();
+
+    SetWriteFailureAfterBytesForTesting(std::nullopt);
+    EXPECT_FALSE(ProgramEnding());
+    EXPECT_EQ(Modified, 1);
+    EXPECT_EQ(EntryTable(Warnung1, 1).asInteger(), -7);
 }
 
 TEST_F(Startup, CurrentFileDeletedBetweenRunsIsDroppedAndTheNextOneOpens) {

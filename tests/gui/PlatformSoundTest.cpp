@@ -17,7 +17,7 @@ using tmf::qt::QtSound;
 namespace {
 
 std::string ShippedSound(const char* name) {
-    return (std::filesystem::path(__FILE__).parent_path() / "../../data/musik" / name)
+    return (std::filesystem::path(TMF_SOURCE_DIR) / "data/musik" / name)
         .lexically_normal()
         .string();
 }

@@ -216,7 +216,7 @@ TEST(PlatformWavReader, SurvivesChunkSizesNearTheFourGigabyteLimit) {
 }
 
 TEST(PlatformWavReader, EveryShippedSoundIsSixteenBitMonoAndShort) {
-    const auto folder = std::filesystem::path(__FILE__).parent_path() / "../../data/musik";
+    const auto folder = std::filesystem::path(TMF_SOURCE_DIR) / "data/musik";
     for (const char* name : {"Hinweis", "tata", "fehler", "close"}) {
         std::ifstream in(folder / (std::string(name) + ".wav"), std::ios::binary);
         ASSERT_TRUE(in) << name;

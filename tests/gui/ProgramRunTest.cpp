@@ -238,7 +238,11 @@ TEST_F(ProgramRun, ACurrentFileThatCannotBeLoadedEndsTheStartButNotTheNext) {
     ResultsAnswerer answerer;
     ASSERT_TRUE(Start());
     EXPECT_EQ(CurrentFile(), data + "TestDatei.tmf");
-    EXPECT_EQ(CheckList(1), other);  // still checked
+    // Both still checked: the broken file too, so that it is found again
+    // once it can be read; it is still not written into.
+    EXPECT_EQ(CheckList(1), gone);
+    EXPECT_EQ(CheckList(2), other);
+    EXPECT_EQ(std::filesystem::file_size(gone), 6u);
 }
 
 TEST_F(ProgramRun, ManualCheckOpensTheEntryFromTheResultsInTheCheckModeAndKeepsTheGridTrue) {
