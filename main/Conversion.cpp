@@ -4,6 +4,7 @@
 #include "AppointmentFile.h"
 #include "CheckListEdit.h"
 #include "ConverterOutput.h"
+#include "Cp1252.h"
 #include "FileIo.h"
 #include "Funky.h"
 #include "Gebfrm.h"
@@ -20,7 +21,8 @@ namespace {
 constexpr const char* kConverter = "Konverto.exe";
 
 // The converter works with old short names: 8 characters, dot, extension.
-bool ShortName(const std::string& path) { return ExtractFileName(path).size() <= 12; }
+// Characters, not bytes: an umlaut is one character of the old name.
+bool ShortName(const std::string& path) { return Utf8Length(ExtractFileName(path)) <= 12; }
 
 bool SamePathIgnoringCase(std::string a, std::string b) {
     for (auto* s : {&a, &b})
