@@ -180,7 +180,9 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
 
     if (!countOk) {
         MarkUnreadable(name);
-        ShowMessage("Keine Termifolio98 Datei !");
+        // The check run goes on with the next file: the user must learn
+        // which one was passed by.
+        ShowMessage("Keine Termifolio98 Datei !\r\n" + name);
         return LoadResult::NotAppointmentFile;
     }
     const auto n = static_cast<std::int32_t>(*count);

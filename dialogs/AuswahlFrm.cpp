@@ -6,6 +6,7 @@
 #include <QPrinter>
 
 #include "Dates.h"
+#include "DialogPlacement.h"
 #include "Grid.h"
 #include "Ports.h"
 #include "PrintCanvasQt.h"
@@ -61,7 +62,7 @@ void TAuswahlF::showEvent(QShowEvent* event) {
 void TAuswahlF::FormShow() {
     if (MainView* main = TheViews().main) {
         const WindowRect r = PlaceBesideMain(width(), height(), (main->Geometry().width - width()) / 2, 111);
-        move(r.left, r.top);
+        tmf::ui::PlaceFrameAt(this, r.left, r.top);
     }
     QListWidget* list = ui->CheckListBox1;
     list->clear();

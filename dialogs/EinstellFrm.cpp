@@ -8,6 +8,7 @@
 
 #include "AppointmentFile.h"
 #include "CheckListEdit.h"
+#include "DialogPlacement.h"
 #include "FileIo.h"
 #include "Grid.h"
 #include "Ports.h"
@@ -97,18 +98,17 @@ void TEinstellF::showEvent(QShowEvent* event) {
 void TEinstellF::FormShow() {
     if (MainView* main = TheViews().main) {
         const WindowRect r = PlaceBesideMain(width(), height(), (main->Geometry().width - width()) / 2, 46);
-        move(r.left, r.top);
+        tmf::ui::PlaceFrameAt(this, r.left, r.top);
     }
     RefillControls();
 }
 
 void TEinstellF::RefillControls() {
     {
-        // Only the display is held to 1..10; the stored text stays until
-        // the user moves the arrows.
+        // The countdown the start-up will run, also for a stored text it
+        // cannot use; the stored text stays until the user moves the arrows.
         const QSignalBlocker block(ui->SpinEdit1);
-        ui->SpinEdit1->setValue(
-            static_cast<int>(std::clamp<std::int64_t>(SettingValue(CountdownSeconds), 1, 10)));
+        ui->SpinEdit1->setValue(CountdownLimit());
     }
     // In this order, each through its click handler when the box changes:
     // with both checks stored as on, the daily check wins.
@@ -148,7 +148,7 @@ void TEinstellF::CheckBox2Click(bool checked) {
 
 void TEinstellF::CheckBox3Click(bool checked) {
     if (checked && SettingValue(CheckInBackground) == 0) {
-        ShowMessage("Sie haben beim dem nächsten Programmstart " + SettingsLines(CountdownSeconds) +
+        ShowMessage("Sie haben beim dem nächsten Programmstart " + std::to_string(CountdownLimit()) +
                     " sek. Zeit \r\ndie Abschaltautomatik zu deaktivieren !\r\n"
                     "Durch Countdown können Sie die Zeit verändern.");
         AutostartRequest = 1;

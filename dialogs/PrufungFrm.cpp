@@ -1,6 +1,7 @@
 #include "PrufungFrm.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -95,6 +96,7 @@ void TPrufungF::DrawCell(QPainter& p, int x1, int y1, int x2, int y2) {
 void TPrufungF::DrawRows(int first, int last) {
     firstDrawn_ = first;
     lastDrawn_ = last;
+    shownRows_.clear();
     QPainter p(&canvas_);
     p.setFont(font());
     const int w = canvas_.width();
@@ -111,6 +113,7 @@ void TPrufungF::DrawRows(int first, int last) {
                                  ", " + CheckResults(2, i).asText();
         p.setPen(Qt::black);
         p.drawText(QRect(92, y + 2, w - 94, kRowHeight - 2), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(line));
+        shownRows_ << QString(CheckKindLabel(kind)) + " |" + QString::fromStdString(line);
         SetSummary(QString::fromStdString(CheckSummary()));
     }
     p.end();
@@ -146,6 +149,12 @@ void TPrufungF::AusMouseUp(int y) {
 bool TPrufungF::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui->Aus && event->type() == QEvent::MouseButtonRelease) {
         AusMouseUp(static_cast<QMouseEvent*>(event)->position().toPoint().y());
+        return true;
+    }
+    if (watched == ui->Aus && event->type() == QEvent::Wheel) {
+        // The list is a picture beside its scroll bar; the wheel over the
+        // picture moves the bar as it would over the bar itself.
+        QCoreApplication::sendEvent(ui->ScrollBar1, event);
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -4,6 +4,7 @@
 // that are flagged for deletion.
 #include <QDialog>
 #include <QPixmap>
+#include <QStringList>
 #include <array>
 #include <functional>
 
@@ -30,6 +31,8 @@ public:
     static constexpr int kVisibleRows = 7;
     // Grid row of the result list shown in the band at image height y, or 0.
     int RowAt(int y) const;
+    // The texts drawn into the band, top to bottom: "label |line".
+    const QStringList& ShownRows() const { return shownRows_; }
 
 public slots:
     void FormShow();
@@ -50,6 +53,7 @@ private:
     static std::array<QPixmap, 4> DrawIcons();
     QPixmap canvas_;
     std::array<QPixmap, 4> icons_;
+    QStringList shownRows_;
     int firstDrawn_ = 1;
     int lastDrawn_ = 0;
 };

@@ -9,6 +9,7 @@
 #include "AppointmentFile.h"
 #include "CheckListEdit.h"
 #include "ConverterOutput.h"
+#include "Cp1252.h"
 #include "FileIo.h"
 #include "Funky.h"
 #include "Gebfrm.h"
@@ -25,7 +26,8 @@ namespace {
 constexpr const char* kConverter = "Konverto.exe";
 
 // The converter works with old short names: 8 characters, dot, extension.
-bool ShortName(const std::string& path) { return ExtractFileName(path).size() <= 12; }
+// Characters, not bytes: an umlaut is one character of the old name.
+bool ShortName(const std::string& path) { return Utf8Length(ExtractFileName(path)) <= 12; }
 
 // What tells one version of a file from another: the converter may reuse
 // the inode, but not keep size, change time and inode all the same.

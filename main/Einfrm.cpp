@@ -381,6 +381,15 @@ bool TEinF::eventFilter(QObject* watched, QEvent* event) {
                 return QDialog::eventFilter(watched, event);  // memos: a new line
             return true;
         }
+    } else if (event->type() == QEvent::FocusIn && watched == ui->MaskEdit1) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+            // The field's own handling puts the cursor behind the mask's
+            // last digit; selecting afterwards lets the typing replace the date.
+            static_cast<QObject*>(ui->MaskEdit1)->event(event);
+            ui->MaskEdit1->selectAll();
+            return true;
+        }
     } else if (event->type() == QEvent::FocusOut && watched == ui->MaskEdit1) {
         // Switching to another window, or a popup over the field, is no
         // leaving of the field; neither is the editor closing.
@@ -391,26 +400,44 @@ bool TEinF::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+// Enter moves on as Tab does, so the field reached shows its text selected:
+// typing replaces it. A masked field would otherwise put the cursor behind
+// its last character, and every digit typed there would be lost.
+void TEinF::Reach(QWidget* field) {
+    field->setFocus(Qt::TabFocusReason);
+    SelectFieldText(field);
+}
+
+void TEinF::SelectFieldText(QWidget* field) {
+    if (auto* edit = qobject_cast<QLineEdit*>(field))
+        edit->selectAll();
+    else if (auto* box = qobject_cast<QComboBox*>(field); box && box->lineEdit())
+        box->lineEdit()->selectAll();
+}
+
 void TEinF::Edit1KeyPress() {
-    ui->Edit2->setFocus();
+    Reach(ui->Edit2);
 }
 void TEinF::Edit2KeyPress() {
-    ui->MaskEdit1->setFocus();
+    Reach(ui->MaskEdit1);
 }
 
 void TEinF::MaskEdit1KeyPress() {
     ValidateDateField();
-    ui->War1->setFocus();
+    // The date message may have taken the focus, so that moving on is no
+    // leaving of the field that would recompute the line.
+    UpdateInformationLine();
+    Reach(ui->War1);
 }
 
 void TEinF::War1KeyPress() {
-    ui->War2->setFocus();
+    Reach(ui->War2);
 }
 void TEinF::War2KeyPress() {
-    ui->ComboBox1->setFocus();
+    Reach(ui->ComboBox1);
 }
 void TEinF::ComboBox1KeyPress() {
-    ui->bitbtn2->setFocus();
+    ui->bitbtn2->setFocus(Qt::TabFocusReason);
 }
 
 void TEinF::ValidateDateField() {

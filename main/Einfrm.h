@@ -77,6 +77,8 @@ private:
     void FillFromEntry(int row);
     void UpdateInformationLine();
     void ValidateDateField();
+    void Reach(QWidget* field);
+    static void SelectFieldText(QWidget* field);
     // Runs the take-over steps; the caller holds the table operation.
     void TakeOver();
     void WriteRow(int row);

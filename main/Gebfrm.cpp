@@ -3,11 +3,13 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHeaderView>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>
+
+#include <algorithm>
+#include <utility>
 
 #include "EditorGlyphs.h"
 
@@ -41,7 +43,7 @@ TGebF::TGebF(QWidget* parent) : QWidget(parent), ui(new Ui::TGebF), Timer1(new Q
     ui->Panel5->raise();
 
     QFont clock("Liberation Sans");
-    clock.setPixelSize(17);
+    clock.setPixelSize(21);
     clock.setBold(true);
     ui->Panel3->setFont(clock);
     ui->Panel3->setStyleSheet("color: #ff0000;");
@@ -60,8 +62,6 @@ TGebF::TGebF(QWidget* parent) : QWidget(parent), ui(new Ui::TGebF), Timer1(new Q
     connect(ui->ComboBox1, qOverload<int>(&QComboBox::currentIndexChanged), this, &TGebF::ComboBox1Change);
     connect(ui->ComboBox2, qOverload<int>(&QComboBox::currentIndexChanged), this, &TGebF::ComboBox2Change);
     connect(ui->Ende, &QToolButton::clicked, this, &TGebF::EndeClick);
-    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(esc, &QShortcut::activated, this, &TGebF::EndeClick);
     ConnectCommands();
 }
 
@@ -116,13 +116,41 @@ void TGebF::SetupGridView() {
     sg->setWordWrap(false);
     sg->setCornerButtonEnabled(false);
     for (int c = 0; c < kGridColumns; ++c) sg->setColumnWidth(c, MainGrid.columnWidths[static_cast<std::size_t>(c)]);
+    connect(sg->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TGebF::NoteSelectedEntry);
 }
 
 void TGebF::GridChanged() {
+    restoringSelection_ = true;
     model->Reset();
     for (int c = 0; c < kGridColumns; ++c)
         ui->SG->setColumnWidth(c, MainGrid.columnWidths[static_cast<std::size_t>(c)]);
     ApplyHiddenRows();
+    RestoreSelection();
+    restoringSelection_ = false;
+}
+
+void TGebF::NoteSelectedEntry() {
+    if (restoringSelection_) return;
+    const int row = SelectedRow();
+    if (row >= 1 && row <= std::min(EntryCount, EntryTable.lastRow()))
+        selectedEntry_ = std::as_const(EntryTable).row(row);
+    else
+        selectedEntry_.reset();
+}
+
+void TGebF::RestoreSelection() {
+    // A refill resets the view and with it the selection; the entry selected
+    // before is looked up by its content, wherever the sort has put it.
+    if (!selectedEntry_) return;
+    const int last = std::min({EntryCount, EntryTable.lastRow(), MainGrid.rowCount() - 1});
+    for (int r = 1; r <= last; ++r) {
+        if (std::as_const(EntryTable).row(r) == *selectedEntry_) {
+            ui->SG->selectionModel()->setCurrentIndex(model->index(r - 1, 0),
+                                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            return;
+        }
+    }
+    selectedEntry_.reset();
 }
 
 void TGebF::ApplyHiddenRows() {

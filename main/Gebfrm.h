@@ -6,8 +6,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "EntryTable.h"
 #include "GridModel.h"
 #include "Views.h"
 
@@ -96,6 +98,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ApplyHiddenRows();
@@ -113,6 +116,11 @@ private:
     // Loads path as the current file or, when it cannot be loaded, puts the
     // check list back as it was; true when it became current.
     bool MakeCurrent(const std::string& path, bool exists);
+    // The selection outlives a refill of the grid while its entry is there.
+    void NoteSelectedEntry();
+    void RestoreSelection();
     QMenu* PopupMenu1 = nullptr;
+    std::optional<tmf::Row> selectedEntry_;
+    bool restoringSelection_ = false;
     int searchDepth_ = 0;
 };

@@ -1,12 +1,12 @@
 // The main window's commands: search, add, open and delete entries, the
 // manual check, the dialogs, the documents and the internal tools.
+#include <QAbstractButton>
 #include <QAction>
 #include <QDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QShortcut>
 #include <random>
 
 #include "AppointmentFile.h"
@@ -25,6 +25,22 @@
 #include "ui_Gebfrm.h"
 
 using namespace tmf;
+
+namespace {
+
+// The shell's answer is all the program learns of the desktop: without a
+// program for the file the user would otherwise see nothing happen at all.
+void OpenDocument(const std::string& name, const std::string& folder) {
+    if (!FileExists(folder + name)) {
+        ShowMessage(name + " wurde im Ordner >" + folder + "< nicht gefunden.");
+        return;
+    }
+    if (!ThePlatform().shell->Open(name, folder))
+        ShowMessage(name + " konnte nicht geöffnet werden.\r\n"
+                           "Es ist kein Programm eingerichtet, das diese Datei öffnen kann.");
+}
+
+}  // namespace
 
 void TGebF::ConnectCommands() {
     connect(ui->Edit1, &QLineEdit::textChanged, this, &TGebF::Edit1Change);
@@ -54,24 +70,43 @@ void TGebF::ConnectCommands() {
     del->setObjectName("Lschen1");
     connect(del, &QAction::triggered, this, &TGebF::Lschen1Click);
     ui->SG->viewport()->installEventFilter(this);
+}
 
-    // Enter presses "&Anfügen", the window's default button, wherever the
-    // focused control has no use for it.
-    for (auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-        auto* enter = new QShortcut(QKeySequence(key), this);
-        connect(enter, &QShortcut::activated, this, &TGebF::BitBtn2Click);
+void TGebF::keyPressEvent(QKeyEvent* event) {
+    // Only keys that the focused control had no use for come up to the
+    // window: an open drop-down list keeps its Enter and Esc, and so does the
+    // editor, a window of its own.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        // Enter on a button presses that button, as the Space key does.
+        if (auto* button = qobject_cast<QAbstractButton*>(focusWidget()); button && button->isEnabled())
+            button->click();
+        else
+            BitBtn2Click();  // "&Anfügen", the window's default button
+        return;
     }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        EndeClick();  // "&ENDE", the window's cancel button
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool TGebF::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui->SG->viewport()) {
-        // A right click opens the popup on the row already selected; it does
-        // not select the row under the mouse.
+        // A right click selects the row under the mouse first, as every list
+        // does: "Löschen" must delete the row the user pointed at.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
         if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+            mouse->button() == Qt::RightButton) {
+            const QModelIndex index = ui->SG->indexAt(mouse->position().toPoint());
+            if (index.isValid())
+                ui->SG->selectionModel()->setCurrentIndex(
+                    index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             return true;
-        if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-            PopupMenu1->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        }
+        if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton) {
+            PopupMenu1->popup(mouse->globalPosition().toPoint());
             return true;
         }
     } else if (watched == ui->Label1 && event->type() == QEvent::MouseButtonRelease) {
@@ -219,7 +254,7 @@ void TGebF::BitBtn11Click() {
 
 void TGebF::BitBtn8Click() {
     if (FileExists(DataDir + "Beschreibung.doc")) {
-        ThePlatform().shell->Open("Beschreibung.doc", DataDir);
+        OpenDocument("Beschreibung.doc", DataDir);
         return;
     }
     ShowMessage("Beschreibung.doc konte im Programmpfad >" + DataDir + "< nicht gefunden werden.\r\n"
@@ -250,7 +285,7 @@ void TGebF::Button1Click() {
 
 void TGebF::Button3Click() { ui->GroupBox1->setVisible(false); }
 
-void TGebF::Button4Click() { ThePlatform().shell->Open("TermifolioIntern.rtf", SpecialDir); }
+void TGebF::Button4Click() { OpenDocument("TermifolioIntern.rtf", SpecialDir); }
 
 void TGebF::Button2Click() {
     if (TableOperationRunning()) return;

@@ -120,12 +120,25 @@ std::string QtDialogs::InputBox(const std::string& caption, const std::string& p
     return dialog.textValue().toStdString();
 }
 
+namespace {
+
+Dialogs::FileRequest InFolderLastGiven(const Dialogs::FileRequest& request, std::string& lastFolder) {
+    Dialogs::FileRequest r = request;
+    if (r.folder.empty())
+        r.folder = lastFolder;
+    else
+        lastFolder = r.folder;
+    return r;
+}
+
+}  // namespace
+
 std::optional<std::string> QtDialogs::OpenFileName(const FileRequest& request) {
-    return RunFileDialog(AppointmentFileDialog::Purpose::Open, request);
+    return RunFileDialog(AppointmentFileDialog::Purpose::Open, InFolderLastGiven(request, openFolder_));
 }
 
 std::optional<std::string> QtDialogs::SaveFileName(const FileRequest& request) {
-    return RunFileDialog(AppointmentFileDialog::Purpose::Save, request);
+    return RunFileDialog(AppointmentFileDialog::Purpose::Save, InFolderLastGiven(request, saveFolder_));
 }
 
 }  // namespace tmf::qt

@@ -33,6 +33,12 @@ public:
                          const std::string& defaultText) override;
     std::optional<std::string> OpenFileName(const FileRequest& request) override;
     std::optional<std::string> SaveFileName(const FileRequest& request) override;
+
+private:
+    // Each picker is one dialog of the main window that keeps the folder it
+    // was last given: a request without a folder opens there.
+    std::string openFolder_;
+    std::string saveFolder_;
 };
 
 }  // namespace tmf::qt

@@ -1,9 +1,14 @@
 #include "QtShell.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTimer>
 
 namespace tmf::qt {
 
@@ -45,7 +50,43 @@ QUrl ShellUrl(const std::string& target, const std::string& folder) {
 
 bool QtShell::Open(const std::string& target, const std::string& folder) {
     const QUrl url = ShellUrl(target, folder);
-    return url.isValid() && QDesktopServices::openUrl(url);
+    if (!url.isValid()) return false;
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) return QDesktopServices::openUrl(url);
+
+    // Parented to the application: the opener may outlive this call, and a
+    // QProcess that is destroyed kills what it runs.
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setProgram(opener);
+    process->setArguments({url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)});
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    if (!folder.empty()) process->setWorkingDirectory(QString::fromStdString(folder));
+
+    QEventLoop loop;
+    bool ended = false;
+    bool failed = false;
+    QObject::connect(process, &QProcess::finished, &loop, [&](int code, QProcess::ExitStatus status) {
+        ended = true;
+        failed = status != QProcess::NormalExit || code != 0;
+        loop.quit();
+    });
+    QObject::connect(process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return;
+        ended = true;
+        failed = true;
+        loop.quit();
+    });
+    QTimer::singleShot(answerWait_, &loop, &QEventLoop::quit);
+    process->start();
+    if (!ended) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (ended) {
+        process->deleteLater();
+        return !failed;
+    }
+    QObject::disconnect(process, nullptr, &loop, nullptr);
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    return true;
 }
 
 }  // namespace tmf::qt

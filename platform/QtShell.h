@@ -1,6 +1,7 @@
 #pragma once
 #include <QUrl>
 
+#include <chrono>
 #include <string>
 
 #include "Ports.h"
@@ -13,9 +14,19 @@ namespace tmf::qt {
 // up in the browser as a host name.
 QUrl ShellUrl(const std::string& target, const std::string& folder);
 
+// Opens through xdg-open, which says by its exit code whether any program
+// took the document; a user with nothing installed for ".doc" must be told
+// so rather than see nothing happen. In its generic mode xdg-open runs the
+// chosen program in the foreground, so an opener still running after
+// answerWait counts as success and is left to run.
 class QtShell : public Shell {
 public:
+    explicit QtShell(std::chrono::milliseconds answerWait = std::chrono::milliseconds{3000})
+        : answerWait_(answerWait) {}
     bool Open(const std::string& target, const std::string& folder) override;
+
+private:
+    std::chrono::milliseconds answerWait_;
 };
 
 }  // namespace tmf::qt

@@ -38,9 +38,14 @@ bool QtSound::Play(const std::string& path, bool wait) {
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray bytes = file.readAll();
+    WavRefusal refusal = WavRefusal::Broken;
     const auto sound = ReadWav(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                         static_cast<std::size_t>(bytes.size())));
-    if (!sound) return false;
+                                         static_cast<std::size_t>(bytes.size())),
+                               &refusal);
+    // A sound in an encoding we do not decode stays silent: the user chose
+    // the file, and a message for every sound of every file would stall the
+    // background check.
+    if (!sound) return refusal == WavRefusal::Unplayable;
 
     StopCurrent();
     if (sound->samples.empty() || QMediaDevices::audioOutputs().isEmpty()) return true;

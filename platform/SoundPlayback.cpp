@@ -3,41 +3,33 @@
 #include <QAudioFormat>
 #include <QAudioSink>
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 #include "WavFile.h"
 
 namespace tmf::qt {
 
 namespace {
 
-QAudioFormat MakeFormat(int channels, int rate, int bits) {
+std::optional<QAudioFormat::SampleFormat> SinkSampleFormat(SampleFormat format) {
+    switch (format) {
+        case SampleFormat::UInt8: return QAudioFormat::UInt8;
+        case SampleFormat::Int16: return QAudioFormat::Int16;
+        case SampleFormat::Int32: return QAudioFormat::Int32;
+        case SampleFormat::Float32: return QAudioFormat::Float;
+        case SampleFormat::Int24: return std::nullopt;  // the sink has no packed 24-bit samples
+    }
+    return std::nullopt;
+}
+
+QAudioFormat MakeFormat(int channels, int rate, QAudioFormat::SampleFormat sample) {
     QAudioFormat format;
     format.setChannelCount(channels);
     format.setSampleRate(rate);
-    format.setSampleFormat(bits == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
+    format.setSampleFormat(sample);
     return format;
-}
-
-// Unsigned 8-bit samples to signed 16-bit ones, for devices that take no
-// 8-bit data.
-QByteArray EightToSixteen(const QByteArray& in) {
-    QByteArray out(in.size() * 2, Qt::Uninitialized);
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        const int s = (static_cast<unsigned char>(in[i]) - 128) * 256;
-        out[2 * i] = static_cast<char>(s & 0xFF);
-        out[2 * i + 1] = static_cast<char>((s >> 8) & 0xFF);
-    }
-    return out;
-}
-
-// Every frame twice as wide: the same sample for left and right.
-QByteArray MonoToStereo(const QByteArray& in, int bytesPerSample) {
-    QByteArray out;
-    out.reserve(in.size() * 2);
-    for (qsizetype i = 0; i + bytesPerSample <= in.size(); i += bytesPerSample) {
-        out.append(in.constData() + i, bytesPerSample);
-        out.append(in.constData() + i, bytesPerSample);
-    }
-    return out;
 }
 
 }  // namespace
@@ -45,10 +37,7 @@ QByteArray MonoToStereo(const QByteArray& in, int bytesPerSample) {
 SoundPlayback::SoundPlayback(const QAudioDevice& device, const WavSound& sound, QObject* parent)
     : QObject(parent),
       device_(device),
-      pcm_(reinterpret_cast<const char*>(sound.samples.data()), static_cast<qsizetype>(sound.samples.size())),
-      channels_(sound.channels),
-      sampleRate_(sound.sampleRate),
-      bits_(sound.bitsPerSample) {
+      sound_(sound) {
     guard_.setSingleShot(true);
     guard_.setInterval(static_cast<int>((sound.duration() + kMargin).count()));
     connect(&guard_, &QTimer::timeout, this, &SoundPlayback::finish);
@@ -62,17 +51,34 @@ SoundPlayback::~SoundPlayback() {
 }
 
 bool SoundPlayback::start() {
-    QAudioFormat format = MakeFormat(channels_, sampleRate_, bits_);
-    if (!device_.isFormatSupported(format) && bits_ == 8) {
-        pcm_ = EightToSixteen(pcm_);
-        bits_ = 16;
-        format = MakeFormat(channels_, sampleRate_, bits_);
+    // The file's own encoding when the device takes it, else the first of
+    // the common ones it takes, with the file's channel count before the
+    // other one.
+    std::vector<QAudioFormat::SampleFormat> samples;
+    if (const auto own = SinkSampleFormat(sound_.format)) samples.push_back(*own);
+    for (auto s : {QAudioFormat::Int16, QAudioFormat::Float, QAudioFormat::Int32, QAudioFormat::UInt8})
+        if (std::find(samples.begin(), samples.end(), s) == samples.end()) samples.push_back(s);
+    const int channelChoices[] = {sound_.channels, 3 - sound_.channels};
+    QAudioFormat format = MakeFormat(sound_.channels, sound_.sampleRate, samples.front());
+    bool found = false;
+    for (int channels : channelChoices) {
+        for (auto sample : samples) {
+            const QAudioFormat candidate = MakeFormat(channels, sound_.sampleRate, sample);
+            if (device_.isFormatSupported(candidate)) {
+                format = candidate;
+                found = true;
+                break;
+            }
+        }
+        if (found) break;
     }
-    if (!device_.isFormatSupported(format) && channels_ == 1) {
-        pcm_ = MonoToStereo(pcm_, bits_ / 8);
-        channels_ = 2;
-        format = MakeFormat(channels_, sampleRate_, bits_);
-    }
+    const std::optional<QAudioFormat::SampleFormat> own = SinkSampleFormat(sound_.format);
+    if (own && *own == format.sampleFormat() && format.channelCount() == sound_.channels)
+        pcm_ = QByteArray(reinterpret_cast<const char*>(sound_.samples.data()),
+                          static_cast<qsizetype>(sound_.samples.size()));
+    else
+        pcm_ = ConvertForSink(format);
+    sound_.samples.clear();
     // Still unsupported: let the sink try anyway; it says so if it cannot.
     sink_ = std::make_unique<QAudioSink>(device_, format);
     buffer_.setData(pcm_);
@@ -89,6 +95,18 @@ bool SoundPlayback::start() {
     }
     guard_.start();
     return true;
+}
+
+QByteArray SoundPlayback::ConvertForSink(const QAudioFormat& format) const {
+    SampleFormat to = SampleFormat::Int16;
+    switch (format.sampleFormat()) {
+        case QAudioFormat::UInt8: to = SampleFormat::UInt8; break;
+        case QAudioFormat::Int32: to = SampleFormat::Int32; break;
+        case QAudioFormat::Float: to = SampleFormat::Float32; break;
+        default: break;
+    }
+    const std::vector<std::uint8_t> out = ConvertSamples(sound_, to, format.channelCount());
+    return QByteArray(reinterpret_cast<const char*>(out.data()), static_cast<qsizetype>(out.size()));
 }
 
 void SoundPlayback::stop() {

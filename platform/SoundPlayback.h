@@ -4,6 +4,7 @@
 // fires, whichever comes first: a sink that never reports the end must not
 // keep the program waiting.
 #include <QAudioDevice>
+#include <QAudioFormat>
 #include <QBuffer>
 #include <QByteArray>
 #include <QObject>
@@ -12,11 +13,12 @@
 #include <chrono>
 #include <memory>
 
+#include "WavFile.h"
+
 class QAudioSink;
 
 namespace tmf::qt {
 
-struct WavSound;
 
 class SoundPlayback : public QObject {
     Q_OBJECT
@@ -36,15 +38,14 @@ signals:
 
 private:
     void finish();
+    QByteArray ConvertForSink(const QAudioFormat& format) const;
 
     QAudioDevice device_;
+    WavSound sound_;
     QByteArray pcm_;
     QBuffer buffer_;
     QTimer guard_;
     std::unique_ptr<QAudioSink> sink_;
-    int channels_ = 0;
-    int sampleRate_ = 0;
-    int bits_ = 0;
     bool finished_ = false;
 };
 

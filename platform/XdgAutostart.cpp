@@ -81,7 +81,8 @@ QString AutostartEntry(const QString& programPath, const QString& itemName) {
     entry += QLatin1String("Type=Application\n");
     entry += QLatin1String("Version=1.0\n");
     entry += QLatin1String("Name=") + EscapeString(ItemNameOrDefault(itemName)) + QLatin1Char('\n');
-    entry += QLatin1String("Comment=Termine prüfen und an Geburtstage erinnern\n");
+    // Not QLatin1String: the umlaut stands here in UTF-8 and would be encoded twice.
+    entry += QStringLiteral("Comment=Termine prüfen und an Geburtstage erinnern\n");
     entry += QLatin1String("Exec=") + QuoteExecArgument(programPath) + QLatin1Char('\n');
     entry += QLatin1String("Terminal=false\n");
     return entry;

@@ -473,7 +473,7 @@ TEST_F(CheckRun, UnreadableFilesAreLeftExactlyAsTheyWere) {
     EXPECT_TRUE(CheckDates("Auto"));
 
     EXPECT_EQ(messages(), (std::vector<std::string>{shortFile + " konnte nicht geladen werden !",
-                                                    "Keine Termifolio98 Datei !"}));
+                                                    "Keine Termifolio98 Datei !\r\n" + foreign}));
     EXPECT_EQ(dir.read("daten/Fremd.tmf"), foreignBytes);
     EXPECT_EQ(dir.read("daten/Kurz.tmf"), std::string(100, '\x07'));
     EXPECT_EQ(ReadOnDisk(s0).lastCheck(), "15.06.2024");

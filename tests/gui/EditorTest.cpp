@@ -189,6 +189,61 @@ TEST_F(EditorTest, AnInvalidDateIsReportedAndReplacedOnEnterAndWhenLeavingTheFie
     EXPECT_EQ(date->text(), "01.01.0100");
 }
 
+TEST_F(EditorTest, ANewEntryFromAFormLeftUnchangedSinceTheLastCallIsStillAdded) {
+    OpenModal(kModeNew, 0, [&] { Field<QLineEdit>("MaskEdit1")->setText("03.03.1990"); });  // cancelled
+    Modified = 0;  // saved meanwhile
+    const int refills = main.gridChanged;
+    // Nothing in the form differs from the cancelled call: no field reports a change.
+    OpenModal(kModeNew, 0, [&] {
+        EXPECT_EQ(Modified, 0);
+        Click("bitbtn2");
+    });
+    ASSERT_EQ(EntryCount, 6);
+    EXPECT_EQ(At(TerminAm, 6), "03.03.1990");
+    EXPECT_EQ(At(Terminart, 6), "Arzt");
+    EXPECT_EQ(Modified, 1);
+    EXPECT_GT(main.gridChanged, refills);
+}
+
+TEST_F(EditorTest, AFieldReachedWithEnterIsSelectedSoThatTypingReplacesIt) {
+    OpenModal(kModeNew, 0, [&] {
+        QApplication::setActiveWindow(editor.get());
+        ASSERT_EQ(Text("MaskEdit1"), "01.01.0100");  // the previous call's date
+        for (const char* typed : {"Zora", "Aaberg", "24121990", "12", "3"}) {
+            QTest::keyClicks(QApplication::focusWidget(), typed);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        }
+        EXPECT_EQ(Field<QComboBox>("ComboBox1")->lineEdit()->selectedText(), "Arzt");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), Field("bitbtn2"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    ASSERT_EQ(EntryCount, 6);
+    EXPECT_EQ(At(Vorname, 6), "Zora");
+    EXPECT_EQ(At(TerminAm, 6), "24.12.1990");
+    EXPECT_EQ(At(Warnung1, 6), "12");
+    EXPECT_EQ(At(Warnung2, 6), "3");
+}
+
+TEST_F(EditorTest, AnInvalidDateConfirmedWithEnterRecomputesTheLineThoughTheMessageTookTheFocus) {
+    Open(kModeEdit, 4);
+    auto* date = Field<QLineEdit>("MaskEdit1");
+    date->setFocus();
+    date->selectAll();
+    QTest::keyClicks(date, "31042024");
+    // A real message box is a window of its own: the editor loses the focus
+    // and gets it back only after the Enter has been handled.
+    QWidget box;
+    platform.onMessage = [&](const std::string&) {
+        box.show();
+        QApplication::setActiveWindow(&box);
+    };
+    QTest::keyClick(date, Qt::Key_Return);
+    platform.onMessage = nullptr;
+    EXPECT_EQ(date->text(), "01.01.0100");
+    EXPECT_EQ(Text("Memo1"), "1925 Jahre, hat am Donnerstag in 200 Tage(n) Namenstag.");
+}
+
 TEST_F(EditorTest, TheTakeOverValidatesADateThatStillHasTheFocus) {
     Open(kModeEdit, 4);
     auto* date = Field<QLineEdit>("MaskEdit1");

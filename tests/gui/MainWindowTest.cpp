@@ -1,5 +1,8 @@
 // The main window's commands driven through its controls, with the files on
 // disk checked afterwards.
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -119,6 +122,37 @@ TEST_F(MainWindow, EnterPressesAddAndEscEnds) {
     EXPECT_TRUE(ProgramEnding());
 }
 
+TEST_F(MainWindow, EnterAndEscInAnOpenDropDownListStayThere) {
+    StartWith(FamilyFile());
+    QApplication::setActiveWindow(main);
+    auto* box = main->findChild<QComboBox*>("ComboBox2");
+    for (const auto key : {Qt::Key_Escape, Qt::Key_Return}) {
+        box->setFocus();
+        box->showPopup();
+        ASSERT_TRUE(box->view()->isVisible());
+        QTest::keyClick(box->view(), Qt::Key_Down);
+        QTest::keyClick(box->view(), key);
+        EXPECT_FALSE(box->view()->isVisible()) << key;
+        EXPECT_FALSE(ProgramEnding()) << key;
+        EXPECT_EQ(modalEditors, 0) << key;
+    }
+    EXPECT_EQ(box->currentIndex(), 1);  // the Enter chose the item below the first
+    // Closed again, the list has no use for the keys: they reach the window.
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(modalEditors, 1);
+}
+
+TEST_F(MainWindow, EnterOnAFocusedButtonPressesThatButton) {
+    StartWith(FamilyFile());
+    QApplication::setActiveWindow(main);
+    auto* info = main->findChild<QAbstractButton*>("BitBtn5");
+    info->setFocus();
+    QTest::keyClick(info, Qt::Key_Return);
+    EXPECT_EQ(modalEditors, 0);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text.rfind("Termifolio98 ", 0), 0u);
+}
+
 TEST_F(MainWindow, DoubleClickOnTheTitleAsksForAddAndOnARowOpensTheEditorBesideTheList) {
     StartWith(FamilyFile());
     main->SGDblClick(0);
@@ -148,16 +182,61 @@ TEST_F(MainWindow, PopupDeleteRemovesTheSelectedEntryOnlyWhenConfirmed) {
     EXPECT_EQ(sg->model()->rowCount(), 3);
 }
 
-TEST_F(MainWindow, RightClickDoesNotMoveTheSelection) {
+TEST_F(MainWindow, RightClickSelectsTheRowUnderTheMouseAndDeleteTakesThatOne) {
     StartWith(FamilyFile());
     SelectGridRow(2);
-    QTest::mousePress(sg->viewport(), Qt::RightButton, {}, sg->visualRect(sg->model()->index(3, 1)).center());
-    EXPECT_EQ(main->SelectedRow(), 2);
-    QTest::mouseRelease(sg->viewport(), Qt::RightButton, {}, sg->visualRect(sg->model()->index(3, 1)).center());
+    const QPoint fourth = sg->visualRect(sg->model()->index(3, 1)).center();
+    const QString name = sg->model()->index(3, 1).data().toString();
+    QTest::mousePress(sg->viewport(), Qt::RightButton, {}, fourth);
+    EXPECT_EQ(main->SelectedRow(), 4);
+    QTest::mouseRelease(sg->viewport(), Qt::RightButton, {}, fourth);
     auto* menu = main->findChild<QMenu*>("PopupMenu1");
     ASSERT_NE(menu, nullptr);
     EXPECT_TRUE(menu->isVisible());
+    platform.queueAnswer(Answer::Yes);
+    menu->actions().first()->trigger();
     menu->close();
+    ASSERT_EQ(EntryCount, 3);
+    for (int r = 1; r <= 3; ++r) EXPECT_NE(QString::fromStdString(EntryTable(Vorname, r).asText()), name);
+
+    EXPECT_EQ(main->SelectedRow(), 0);  // its entry is gone
+
+    // Below the last row there is nothing to select; the selection stays.
+    SelectGridRow(1);
+    QTest::mouseClick(sg->viewport(), Qt::RightButton, {}, QPoint(5, sg->viewport()->height() - 3));
+    EXPECT_EQ(main->SelectedRow(), 1);
+    menu->close();
+}
+
+TEST_F(MainWindow, TheSelectionFollowsItsEntryThroughARefillAndEndsWithIt) {
+    StartWith(FamilyFile());
+    auto rowOf = [](const std::string& first) {
+        for (int r = 1; r <= EntryCount; ++r)
+            if (EntryTable(Vorname, r).asText() == first) return r;
+        return 0;
+    };
+    SelectGridRow(rowOf("Otto"));
+    main->findChild<QComboBox*>("ComboBox2")->setCurrentIndex(2);  // "Nachname dann Vorname"
+    ASSERT_NE(rowOf("Otto"), 4);
+    EXPECT_EQ(main->SelectedRow(), rowOf("Otto"));
+
+    platform.queueAnswer(Answer::Yes);
+    main->Lschen1Click();
+    EXPECT_EQ(rowOf("Otto"), 0);
+    EXPECT_EQ(main->SelectedRow(), 0);  // not the entry that moved into its row
+}
+
+TEST_F(MainWindow, ARealDoubleClickOnARowOpensThatEntry) {
+    StartWith(FamilyFile());
+    const QPoint third = sg->visualRect(sg->model()->index(2, 2)).center();
+    // What a mouse sends: press and release, then the second press as a
+    // double click, then its release.
+    QTest::mouseClick(sg->viewport(), Qt::LeftButton, {}, third);
+    QTest::mouseDClick(sg->viewport(), Qt::LeftButton, {}, third);
+    QTest::mouseRelease(sg->viewport(), Qt::LeftButton, {}, third);
+    EXPECT_EQ(nonModalEditors, 1);
+    EXPECT_EQ(EditorMode, kModeEdit);
+    EXPECT_EQ(SelectedEntry, 3);
 }
 
 TEST_F(MainWindow, DescriptionOpensTheDocumentOrSaysWhereItWasLookedFor) {
@@ -170,6 +249,28 @@ TEST_F(MainWindow, DescriptionOpensTheDocumentOrSaysWhereItWasLookedFor) {
     main->BitBtn8Click();
     ASSERT_EQ(platform.opened.size(), 1u);
     EXPECT_EQ(platform.opened[0], data + "|Beschreibung.doc");
+}
+
+TEST_F(MainWindow, ADocumentThatNoProgramOpensIsReportedInGerman) {
+    StartWith(FamilyFile());
+    std::ofstream(data + "Beschreibung.doc") << "x";
+    platform.openFails = true;
+    main->BitBtn8Click();
+    EXPECT_EQ(platform.messageTexts().back(),
+              "Beschreibung.doc konnte nicht geöffnet werden.\r\n"
+              "Es ist kein Programm eingerichtet, das diese Datei öffnen kann.");
+
+    platform.clearRecords();
+    main->Button4Click();
+    EXPECT_TRUE(platform.opened.empty());
+    EXPECT_EQ(platform.messageTexts().back(), "TermifolioIntern.rtf wurde im Ordner >" + SpecialDir + "< nicht gefunden.");
+    std::filesystem::create_directories(SpecialDir);
+    std::ofstream(SpecialDir + "TermifolioIntern.rtf") << "{\\rtf1 }";
+    main->Button4Click();
+    EXPECT_EQ(platform.opened.size(), 1u);
+    EXPECT_EQ(platform.messageTexts().back(),
+              "TermifolioIntern.rtf konnte nicht geöffnet werden.\r\n"
+              "Es ist kein Programm eingerichtet, das diese Datei öffnen kann.");
 }
 
 TEST_F(MainWindow, TheInternalGroupAppearsOnlyForTheSecretWordTypedAfterCtrlI) {
@@ -240,7 +341,7 @@ TEST_F(MainWindow, AFileThatCannotBeLoadedLeavesTheCurrentOneAsItWas) {
     test::WriteAppointmentFileBytes(broken, std::string(400, 'x'));
     platform.queueFile(broken);
     main->BitBtn12Click();
-    EXPECT_TRUE(Contains(platform.messageTexts(), "Keine Termifolio98 Datei !"));
+    EXPECT_TRUE(Contains(platform.messageTexts(), "Keine Termifolio98 Datei !\r\n" + broken));
     EXPECT_EQ(CurrentFile(), current);
     EXPECT_TRUE(CheckList(1).empty());
     EXPECT_EQ(EntryCount, 4);
@@ -396,6 +497,10 @@ TEST_F(Conversion, RefusesLongNamesTheSameFileAndAMissingConverter) {
     EXPECT_EQ(platform.messageTexts().back(),
               "Die Datei muß einen anderen Namen haben oder in einem anderen Verzeichnis liegen.");
     Choose(dir.path() + "a.tmf", dir.path() + "b.tmf");
+    main->BitBtn7Click();
+    EXPECT_EQ(platform.messageTexts().back(), "Konverto.exe wurde nicht gefunden !");
+    // Twelve characters, fourteen bytes: short enough.
+    Choose(dir.path() + "GRÜNBÄUM.TMF", dir.path() + "ÄLTERE.TMF");
     main->BitBtn7Click();
     EXPECT_EQ(platform.messageTexts().back(), "Konverto.exe wurde nicht gefunden !");
     EXPECT_EQ(CurrentFile(), current);

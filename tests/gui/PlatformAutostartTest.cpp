@@ -18,27 +18,9 @@
 #include "XdgAutostart.h"
 
 using tmf::qt::XdgAutostart;
+using tmf::test::ScopedEnv;
 
 namespace {
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : name_(name) {
-        if (qEnvironmentVariableIsSet(name)) old_ = qgetenv(name);
-        qputenv(name, value);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            qputenv(name_, *old_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<QByteArray> old_;
-};
 
 QString ReadText(const QString& path) {
     QFile f(path);
@@ -136,6 +118,7 @@ TEST_F(PlatformAutostart, AddWritesAnEntryThatStartsTheProgram) {
     EXPECT_TRUE(entry.startsWith(QLatin1String("[Desktop Entry]\n")));
     EXPECT_EQ(ValueOf(entry, "Type"), "Application");
     EXPECT_EQ(ValueOf(entry, "Name"), "Termifolio98");
+    EXPECT_EQ(ValueOf(entry, "Comment"), QStringLiteral("Termine prüfen und an Geburtstage erinnern"));
     EXPECT_EQ(ExecArguments(ValueOf(entry, "Exec")), QStringList{"/opt/termifolio/Termif98"});
     EXPECT_EQ(ValidatorComplaint(entryPath), QString());
 }

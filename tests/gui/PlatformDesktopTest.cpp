@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTranslator>
 
+#include <filesystem>
 #include <memory>
 
 #include "PlatformTestSupport.h"
@@ -31,6 +32,32 @@ TEST(PlatformShell, AMissingDocumentOpensNothingRatherThanAWebAddress) {
     EXPECT_FALSE(tmf::qt::QtShell().Open("TermifolioIntern.rtf", dir.path()));
     EXPECT_FALSE(ShellUrl(dir.file("weg.doc"), "").isValid());
     EXPECT_FALSE(ShellUrl("  ", "").isValid());
+}
+
+// The opener's exit code tells whether a program took the document; a
+// fake xdg-open first on PATH plays the desktop.
+TEST(PlatformShell, OpenReportsWhetherAProgramTookTheDocument) {
+    tmf::test::TempDir dir;
+    dir.write("Beschreibung.doc", "{\\rtf1 }");
+    std::filesystem::create_directory(dir.file("bin"));
+    const std::string opener = dir.file("bin/xdg-open");
+    tmf::test::ScopedEnv path("PATH", QByteArray::fromStdString(dir.file("bin") + ":" + qgetenv("PATH").toStdString()));
+    const struct {
+        const char* script;
+        bool opened;
+    } cases[] = {
+        {"#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/given\"\nexit 0\n", true},
+        {"#!/bin/sh\nexit 3\n", false},  // no method available for opening
+        {"#!/bin/sh\nexit 4\n", false},  // the program found failed
+        {"#!/bin/sh\nsleep 5\n", true},  // a program opened it and is still running
+    };
+    for (const auto& c : cases) {
+        dir.write("bin/xdg-open", c.script);
+        std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+        tmf::qt::QtShell shell(std::chrono::milliseconds{300});
+        EXPECT_EQ(shell.Open("Beschreibung.doc", dir.path()), c.opened) << c.script;
+    }
+    EXPECT_EQ(dir.read("bin/given"), dir.file("Beschreibung.doc") + "\n");
 }
 
 TEST(PlatformShell, AddressesWithoutSchemeGetTheirs) {

@@ -103,6 +103,24 @@ TEST_F(PlatformFileDialog, TheOpenDialogListsOnlyAppointmentFilesUnderItsTitleAn
     EXPECT_FALSE(native);
 }
 
+TEST_F(PlatformFileDialog, ARequestWithoutAFolderOpensInTheFolderThatPickerWasLastGiven) {
+    std::filesystem::create_directory(dir.file("alt"));
+    QStringList folders;
+    auto note = [&](QFileDialog* d) {
+        folders << QDir(d->directory().absolutePath()).canonicalPath();
+        d->reject();
+    };
+    const std::string other = dir.file("alt");
+    for (int i = 0; i < 4; ++i) WhenShown<QFileDialog>(note);
+    EXPECT_FALSE(dialogs.OpenFileName(Request("Datei löschen", false)));
+    EXPECT_FALSE(dialogs.SaveFileName({"Datei Speichern", other, "*.tmf", false}));
+    EXPECT_FALSE(dialogs.OpenFileName({"Welche Datei soll Umgewandelt werden ?", "", "*.tmf", true}));
+    EXPECT_FALSE(dialogs.SaveFileName({"Umgewandelte Datei Speichern als ?", "", "*.tmf", false}));
+    const QString first = QDir(QString::fromStdString(dir.path())).canonicalPath();
+    const QString second = QDir(QString::fromStdString(other)).canonicalPath();
+    EXPECT_EQ(folders, (QStringList{first, second, first, second}));
+}
+
 TEST_F(PlatformFileDialog, AcceptingThePresetPatternKeepsTheDialogOpen) {
     bool stillOpen = false;
     WhenShown<QFileDialog>([&](QFileDialog* d) {

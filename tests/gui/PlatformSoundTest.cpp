@@ -42,6 +42,23 @@ TEST(PlatformSound, AFileThatIsNoWavIsReportedAsBroken) {
     EXPECT_FALSE(sound.Play(dir.file("leer.wav"), true));
 }
 
+TEST(PlatformSound, ASoundInAnEncodingWeCannotPlayStaysSilent) {
+    tmf::test::TempDir dir;
+    // RIFF, WAVE, a format chunk for ADPCM and two bytes of data.
+    const std::string adpcm("RIFF\x26\0\0\0WAVEfmt \x10\0\0\0\x02\0\x01\0\x22\x56\0\0\x44\xAC\0\0\x02\0\x04\0"
+                            "data\x02\0\0\0\0\0",
+                            46);
+    dir.write("adpcm.wav", adpcm);
+    // 24-bit stereo, a few silent frames: played, or silently skipped without a device.
+    const std::string wide("RIFF\x2A\0\0\0WAVEfmt \x10\0\0\0\x01\0\x02\0\x80\xBB\0\0\x00\x65\x04\0\x06\0\x18\0"
+                           "data\x06\0\0\0\0\0\0\0\0\0",
+                           50);
+    dir.write("breit.wav", wide);
+    QtSound sound;
+    EXPECT_TRUE(sound.Play(dir.file("adpcm.wav"), true));
+    EXPECT_TRUE(sound.Play(dir.file("breit.wav"), true));
+}
+
 TEST(PlatformSound, AFolderInPlaceOfTheFileIsReportedAsBroken) {
     tmf::test::TempDir dir;
     std::filesystem::create_directory(dir.file("Hinweis.wav"));

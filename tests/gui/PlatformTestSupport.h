@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 // Internal linkage, so that other test files may print QString their own way.
@@ -24,6 +25,27 @@ static inline void PrintTo(const QStringList& l, std::ostream* os) {
 }
 
 namespace tmf::test {
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : name_(name) {
+        if (qEnvironmentVariableIsSet(name)) old_ = qgetenv(name);
+        qputenv(name, value);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            qputenv(name_, *old_);
+        else
+            qunsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<QByteArray> old_;
+};
 
 // Waits for the next modal dialog of type T and hands it to act once it is
 // shown; call it before the call that runs the dialog's own event loop. A

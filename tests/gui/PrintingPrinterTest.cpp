@@ -5,9 +5,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
 #include <filesystem>
 
+#include "Cp1252.h"
 #include "PrintCanvasQt.h"
 #include "PrintingTestSupport.h"
 #include "TempDir.h"
@@ -31,6 +33,33 @@ int PdfPages(const std::string& path) {
     return -1;
 }
 
+// The words of a PDF's pages with the top left corners of their boxes, in
+// points, as pdftotext -bbox gives them.
+struct PdfWord {
+    QString text;
+    double x = 0;
+    double y = 0;
+};
+
+std::vector<PdfWord> PdfWords(const std::string& path) {
+    static const QRegularExpression word(
+        R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="[0-9.]+" yMax="[0-9.]+">([^<]*)</word>)re");
+    std::vector<PdfWord> words;
+    const QString html = PdfTool("pdftotext", {"-bbox", QString::fromStdString(path), "-"});
+    for (auto m = word.globalMatch(html); m.hasNext();) {
+        const auto hit = m.next();
+        words.push_back({hit.captured(3), hit.captured(1).toDouble(), hit.captured(2).toDouble()});
+    }
+    return words;
+}
+
+PdfWord Find(const std::vector<PdfWord>& words, const QString& text) {
+    for (const PdfWord& w : words)
+        if (w.text == text) return w;
+    ADD_FAILURE() << "not on the page: " << text.toStdString();
+    return {};
+}
+
 class PrintingToPdf : public PrintingTest {
 protected:
     // Prints the ticked entries with the dialog's font into a PDF file.
@@ -41,12 +70,20 @@ protected:
         qt::QtPrintCanvas canvas(printer, dialog.printFont);
         dialog.Print(canvas);
         lineHeight = canvas.TextHeight(kWidthSample);
+        charWidth = canvas.TextWidth(kWidthSample) / static_cast<int>(Utf8Length(kWidthSample));
         pageHeight = printer.pageLayout().paintRectPixels(qt::QtPrintCanvas::kDotsPerInch).height();
+        paintRect = printer.pageLayout().paintRect(QPageLayout::Point);
         return canvas.pages();
     }
+    // Where a position of the 300 dpi layout lands on the page, in points.
+    double PageX(int x) const { return paintRect.left() + x * 72.0 / qt::QtPrintCanvas::kDotsPerInch; }
+    double Points(int pixels) const { return pixels * 72.0 / qt::QtPrintCanvas::kDotsPerInch; }
+
     TempDir out;
     int lineHeight = 0;
+    int charWidth = 0;
     int pageHeight = 0;
+    QRectF paintRect;
 };
 
 }  // namespace
@@ -65,6 +102,58 @@ TEST_F(PrintingToPdf, SeventyEntriesGiveTwoPagesWithTheHeaderAndEveryEntry) {
     // Sixty-one lines of the print font fit into the printable height.
     EXPECT_GT(lineHeight, 0);
     EXPECT_LE(61 * lineHeight, pageHeight);
+}
+
+TEST_F(PrintingToPdf, EveryTextStandsInItsColumnAndLineOnThePage) {
+    Fill(Numbered(3));
+    TickAll();
+    const std::string pdf = out.file("spalten.pdf");
+    ASSERT_EQ(PrintToPdf(pdf), 1);
+    const auto words = PdfWords(pdf);
+    ASSERT_FALSE(words.empty());
+    EXPECT_NEAR(Find(words, "/home/anna/daten/Familie.tmf").x, PageX(kPrintLeft), 1.0);
+    // Number, first name, last name, term name and value in their columns.
+    const QString value = QString::fromStdString(MainGrid.cells[1][4]);
+    ASSERT_FALSE(value.isEmpty());
+    const struct {
+        QString text;
+        int column;
+    } columns[] = {{"1.", 1}, {"Vor1", 7}, {"Nach1", 35}, {"Geburtstag", 65}, {value, 85}};
+    for (const auto& c : columns)
+        EXPECT_NEAR(Find(words, c.text).x, PageX(kPrintLeft + c.column * charWidth), 1.0) << c.text.toStdString();
+    // A line of the print font apart, the first entry one empty line below the header.
+    const double header = Find(words, "/home/anna/daten/Familie.tmf").y;
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_NEAR(Find(words, QString("Vor%1").arg(n)).y - header, (n + 1) * Points(lineHeight), 0.5) << n;
+    EXPECT_NEAR(header, paintRect.top(), Points(lineHeight));
+}
+
+TEST_F(PrintingToPdf, TheFontChosenInTheFontDialogIsTheOneOnThePaper) {
+    Fill(Numbered(3));
+    TickAll();
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible()) return;
+        if (auto* p = qobject_cast<QPrintDialog*>(modal))
+            p->accept();
+        else if (auto* f = qobject_cast<QFontDialog*>(modal)) {
+            f->setCurrentFont(QFont("Liberation Serif", 20));
+            f->accept();
+        }
+    });
+    poll.start();
+    const std::string pdf = out.file("serif.pdf");
+    dialog.Printer().setOutputFormat(QPrinter::PdfFormat);
+    dialog.Printer().setOutputFileName(QString::fromStdString(pdf));
+    dialog.findChild<QPushButton*>("BitBtn4")->click();
+    poll.stop();
+    EXPECT_EQ(dialog.printFont.family(), "Liberation Serif");
+    EXPECT_TRUE(PdfTool("pdffonts", {QString::fromStdString(pdf)}).contains("LiberationSerif"));
+    // Twenty points a line at least: the lines stand that far apart.
+    const auto words = PdfWords(pdf);
+    EXPECT_GE(Find(words, "Vor2").y - Find(words, "Vor1").y, 20.0);
 }
 
 TEST_F(PrintingToPdf, NothingTickedGivesOnePage) {

@@ -201,6 +201,14 @@ TEST_F(SettingsDialog, TheCountdownIsShownWithinOneToTenAndStoredWhenTheArrowsMo
     EXPECT_TRUE(edit->isReadOnly());
     QTest::keyClicks(edit, "3");
     EXPECT_EQ(spin->value(), 9);
+
+    // What the start-up would run, also for a text it cannot read.
+    for (const char* stored : {"abc", "", "-4", "3x"}) {
+        Click("BitBtn4");
+        SettingsLines(CountdownSeconds) = stored;
+        Dialog();
+        EXPECT_EQ(spin->value(), CountdownLimit()) << stored;
+    }
 }
 
 // --- the file list ----------------------------------------------------

@@ -44,7 +44,10 @@ void ScriptedPlatform::clearRecords() {
     fileRequests.clear();
 }
 
-void ScriptedPlatform::ShowMessage(const std::string& text, MessageKind kind) { messages.push_back({text, kind}); }
+void ScriptedPlatform::ShowMessage(const std::string& text, MessageKind kind) {
+    messages.push_back({text, kind});
+    if (onMessage) onMessage(text);
+}
 
 Answer ScriptedPlatform::Ask(const std::string& text, MessageKind kind, Buttons buttons) {
     messages.push_back({text, kind});
@@ -93,7 +96,7 @@ bool ScriptedPlatform::Play(const std::string& path, bool wait) {
 
 bool ScriptedPlatform::Open(const std::string& target, const std::string& folder) {
     opened.push_back(folder + "|" + target);
-    return true;
+    return !openFails;
 }
 
 bool ScriptedPlatform::RunAndWait(const std::string& program, const std::vector<std::string>& arguments,

@@ -4,6 +4,7 @@
 // test when a question comes that no answer was queued for.
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +76,9 @@ public:
     ScreenSize screen{1024, 768};
     std::string activeWindow = "GebF";
     bool soundFails = false;
+    bool openFails = false;  // no program takes the document
+    // Runs while a message is shown, as the user's part of a real box.
+    std::function<void(const std::string&)> onMessage;
     bool processStarts = true;
     bool autostartWorks = true;
     std::chrono::sys_days today;
