@@ -25,7 +25,8 @@ EntryFindings CheckEntry(Row& entry, const CheckDay& day) {
     EntryFindings f;
     // The load puts every date through the validation; a stray text counts as
     // the fallback date, as everywhere else.
-    const auto date = ParseDate(entry[TerminAm].asText()).value_or(year{100} / January / 1);
+    const std::string* text = entry[TerminAm].textIf();
+    const auto date = ParseDate(text ? *text : entry[TerminAm].asText()).value_or(year{100} / January / 1);
     const int d = DateValue(date, DateKind::NT, day.today);
     f.days = d;
 
@@ -43,26 +44,24 @@ EntryFindings CheckEntry(Row& entry, const CheckDay& day) {
         f.secondWarning = true;
         f.kind = SecondWarning;
     }
+    std::int64_t erreicht = entry[Erreicht].asInteger();
     if (d == 0) {
         f.kind = DueToday;
-        if (entry[Erreicht].asInteger() == 0) {
-            entry[Erreicht] = Cell(1);
+        if (erreicht == 0) {
+            entry[Erreicht] = Cell(erreicht = 1);
             f.changed = true;
         }
     }
 
-    if (day.lastCheck) {
-        const sys_days anniversary = LastAnniversaryBefore(date, day.today);
-        if (anniversary > *day.lastCheck && entry[Erreicht].asInteger() == 0) {
-            f.passedOver = true;
-            entry[Erreicht] = Cell(1);
-            f.changed = true;
-        }
+    if (day.lastCheck && erreicht == 0 && LastAnniversaryBefore(date, day.today) > *day.lastCheck) {
+        f.passedOver = true;
+        entry[Erreicht] = Cell(erreicht = 1);
+        f.changed = true;
     }
 
     // Once the date lies behind, the entry is armed again for its next
     // anniversary; a passed-over entry is re-armed in the same pass.
-    if (d > 0 && entry[Erreicht].asInteger() == 1) {
+    if (d > 0 && erreicht == 1) {
         entry[Warnung1] = Cell(static_cast<std::int64_t>(std::llabs(entry[Warnung1].asInteger())));
         entry[Warnung2] = Cell(static_cast<std::int64_t>(std::llabs(entry[Warnung2].asInteger())));
         entry[Erreicht] = Cell(0);
