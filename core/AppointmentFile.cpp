@@ -125,14 +125,26 @@ void ReportLoadFailure(const std::string& name) {
     ShowMessage(name + " konnte nicht geladen werden !");
 }
 
-}  // namespace
-
-void DecodeRecord(const unsigned char* record, Row& row) {
-    for (const auto& slot : kTexts) ReadText(record, slot, row[static_cast<std::size_t>(slot.field)].textToFill());
+void DecodeNumbers(const unsigned char* record, Row& row) {
     row[Warnung1] = Cell(ReadInt16(record + kWarnung1At));
     row[Warnung2] = Cell(ReadInt16(record + kWarnung2At));
     row[Erreicht] = Cell(static_cast<int>(static_cast<std::int8_t>(record[kErreichtAt])));
     row[Loeschen] = Cell(static_cast<int>(static_cast<std::int8_t>(record[kLoeschenAt])));
+}
+
+constexpr TextSlot kDateSlot = kTexts[2];
+static_assert(kDateSlot.field == TerminAm);
+
+}  // namespace
+
+void DecodeRecord(const unsigned char* record, Row& row) {
+    for (const auto& slot : kTexts) ReadText(record, slot, row[static_cast<std::size_t>(slot.field)].textToFill());
+    DecodeNumbers(record, row);
+}
+
+void DecodeCheckFields(const unsigned char* record, Row& row) {
+    ReadText(record, kDateSlot, row[TerminAm].textToFill());
+    DecodeNumbers(record, row);
 }
 
 void EncodeRecord(const Row& row, unsigned char* record) {

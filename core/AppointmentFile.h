@@ -60,6 +60,10 @@ void ResetToTestFile();
 
 // One record in and out, for the file code, the tools and the fuzzers.
 void DecodeRecord(const unsigned char* record, Row& row);
+// Only what the check decides on: the date, both leads, `Erreicht` and
+// `Loeschen`; the other fields of row are left as they are. A look over a
+// large file decodes the rest of a record only when it has something to say.
+void DecodeCheckFields(const unsigned char* record, Row& row);
 void EncodeRecord(const Row& row, unsigned char* record);
 
 }  // namespace tmf

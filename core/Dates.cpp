@@ -33,6 +33,12 @@ year_month_day FallbackDate() { return year{100} / January / 1; }
 }  // namespace
 
 std::optional<year_month_day> ParseDate(std::string_view text) {
+    // Stored dates are all "dd.mm.yyyy"; the check and the sort parse one
+    // per entry, so that form is read directly.
+    if (IsNormalizedDate(text)) {
+        const auto two = [&](std::size_t at) { return static_cast<unsigned>((text[at] - '0') * 10 + (text[at + 1] - '0')); };
+        return year{static_cast<int>(two(6) * 100 + two(8))} / month{two(3)} / day{two(0)};
+    }
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
     std::size_t end = text.size();

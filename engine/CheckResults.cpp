@@ -43,19 +43,12 @@ void DeleteFlaggedEntries() {
     }
 }
 
-const char* CheckKindLabel(int kind) {
-    switch (kind) {
-        case FirstWarning: return "1.Warnung";
-        case SecondWarning: return "2.Warnung";
-        case DueToday: return "Heute Termin";
-        case PassedOver: return "Übergangen";
-        default: return "";
-    }
-}
-
 std::string CheckSummary() {
-    return CheckResults(3, 0).asText() + " Termin(e)" + " , " +
-           std::to_string(CheckResults(1, 0).asInteger() + CheckResults(2, 0).asInteger()) + " Warnung(en)";
+    FindingCounts counts;
+    counts.first = static_cast<int>(CheckResults(1, 0).asInteger());
+    counts.second = static_cast<int>(CheckResults(2, 0).asInteger());
+    counts.dueToday = static_cast<int>(CheckResults(3, 0).asInteger());
+    return CheckSummaryText(counts);
 }
 
 }  // namespace tmf

@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "Cell.h"
+#include "CheckRules.h"
 
 namespace tmf {
-
-enum CheckKind : int { FirstWarning = 1, SecondWarning = 2, DueToday = 3, PassedOver = 4 };
 
 class CheckResultsType {
 public:
@@ -46,8 +45,7 @@ void SortCheckResults();
 // entry are moved along, so later rows still name the right entry.
 void DeleteFlaggedEntries();
 
-// The label and the summary line the dialog shows.
-const char* CheckKindLabel(int kind);
+// The summary line the dialog shows (the labels come with the check's rules).
 std::string CheckSummary();
 
 }  // namespace tmf

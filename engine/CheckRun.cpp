@@ -1,12 +1,10 @@
 #include "CheckRun.h"
 
-#include <chrono>
-#include <cstdlib>
 #include <string>
 
 #include "AppointmentFile.h"
 #include "CheckResults.h"
-#include "Dates.h"
+#include "CheckRules.h"
 #include "FileIo.h"
 #include "Funky.h"
 #include "Grid.h"
@@ -16,8 +14,6 @@
 #include "Views.h"
 
 namespace tmf {
-
-using namespace std::chrono;
 
 namespace {
 
@@ -46,102 +42,56 @@ void AddRow(int& n) {
     CheckResults.resize(n);
 }
 
-void AddToHeader(int column) { CheckResults(column, 0) = Cell(CheckResults(column, 0).asInteger() + 1); }
+void FillRow(int row, int entry, int kind, const std::string& text) {
+    CheckResults(0, row) = Cell(entry);
+    CheckResults(1, row) = Cell(kind);
+    CheckResults(2, row) = Cell(text);
+}
 
-// Checks the entries of the loaded file; true when anything was found.
+// Checks the entries of the loaded file by the check's rules, turning their
+// findings into result rows and sounds; true when anything was found.
 bool CheckEntries(FileSounds& sounds, bool& passedOverSoundPlayed) {
-    const sys_days today = Today();
-    const year thisYear = year_month_day{today}.year();
-    // Without a valid last check date there is nothing to compare with, so
-    // nothing counts as passed over (every file the program writes has one).
-    const auto lastCheck = ParseDate(EntryTable(HeaderLastCheck, 0).asText());
-
+    const CheckDay day = MakeCheckDay(Today(), EntryTable(HeaderLastCheck, 0).asText());
+    FindingCounts counts;
     bool findings = false;
     int n = 0;
     const int count = EntryCount < EntryTable.lastRow() ? EntryCount : EntryTable.lastRow();
     for (int e = 1; e <= count; ++e) {
         if (e % 5 == 0 || e == count) ShowProgress("Prüfe...", static_cast<float>(e), static_cast<float>(count));
-        const std::string dateText = EntryTable(TerminAm, e).asText();
-        const auto date = ParseDate(dateText).value_or(year{100} / January / 1);
-        const int d = DateValue(date, DateKind::NT, today);
+        const EntryFindings f = CheckEntry(EntryTable.row(e), day);
+        if (f.changed) Modified = 1;
+        counts.add(f);
         const std::string term = EntryTable(Terminart, e).asText();
-        const std::string dText = std::to_string(d);
-        int row = 0;  // the row added for this entry, if any
 
-        const std::int64_t w1 = EntryTable(Warnung1, e).asInteger();
-        if (w1 >= d) {
+        if (f.kind != NoFinding) {
             AddRow(n);
-            row = n;
-            if (d != 0) AddToHeader(1);
-            if (!sounds.first) PlaySound("Hinweis", 1);
-            sounds.first = true;
-            CheckResults(0, row) = Cell(e);
-            CheckResults(1, row) = Cell(FirstWarning);
-            CheckResults(2, row) = Cell("hat in " + dText + " Tag(en) " + term + " !");
-            CheckResults(3, row) = Cell(d);
-            if (w1 >= 0) {
-                EntryTable(Warnung1, e) = Cell(-w1);
-                Modified = 1;
+            // The sounds in the order the kinds are decided: first warning,
+            // second warning (not for a row due today), due today.
+            if (f.firstWarning && !sounds.first) PlaySound("Hinweis", 1);
+            if (f.firstWarning) sounds.first = true;
+            if (f.secondWarning) {
+                if (f.days != 0 && !sounds.second) PlaySound("Hinweis", 1);
+                sounds.second = true;
             }
+            if (f.kind == DueToday) {
+                if (!sounds.today) PlaySound("tata", 1);
+                sounds.today = true;
+            }
+            FillRow(n, e, f.kind, FindingText(f.kind, f.days, term));
+            CheckResults(3, n) = Cell(f.days);
             findings = true;
         }
-
-        const std::int64_t w2 = EntryTable(Warnung2, e).asInteger();
-        if (w2 >= d) {
-            if (row == 0) {
-                AddRow(n);
-                row = n;
-                if (d != 0) AddToHeader(2);
-            }
-            if (d != 0 && !sounds.second) PlaySound("Hinweis", 1);
-            sounds.second = true;
-            CheckResults(0, row) = Cell(e);
-            CheckResults(1, row) = Cell(SecondWarning);
-            CheckResults(2, row) = Cell("hat in " + dText + " Tag(en) " + term + " !");
-            CheckResults(3, row) = Cell(d);
-            findings = true;
-        }
-
-        if (d == 0) {
-            if (!sounds.today) PlaySound("tata", 1);
-            sounds.today = true;
-            if (row == 0) {
-                AddRow(n);
-                row = n;
-                CheckResults(0, row) = Cell(e);
-                CheckResults(3, row) = Cell(0);
-            }
-            CheckResults(1, row) = Cell(DueToday);
-            CheckResults(2, row) = Cell("hat Heute " + term + " !");
-            AddToHeader(3);
-            if (EntryTable(Erreicht, e).asInteger() == 0) {
-                EntryTable(Erreicht, e) = Cell(1);
-                Modified = 1;
-            }
-            findings = true;
-        }
-
-        const sys_days anniversary = AnniversaryInYear(date, thisYear);
-        if (lastCheck && anniversary > sys_days{*lastCheck} && anniversary < today &&
-            EntryTable(Erreicht, e).asInteger() == 0) {
+        if (f.passedOver) {
             AddRow(n);
-            EntryTable(Erreicht, e) = Cell(1);
-            CheckResults(0, n) = Cell(e);
-            CheckResults(1, n) = Cell(PassedOver);
-            CheckResults(2, n) = Cell(term + " wurde übergangen !");
+            FillRow(n, e, PassedOver, FindingText(PassedOver, f.days, term));
             findings = true;
             if (!passedOverSoundPlayed) PlaySound("fehler", 1);
             passedOverSoundPlayed = true;
-            Modified = 1;
-        }
-
-        if (d > 0 && EntryTable(Erreicht, e).asInteger() == 1) {
-            EntryTable(Warnung1, e) = Cell(static_cast<std::int64_t>(std::llabs(EntryTable(Warnung1, e).asInteger())));
-            EntryTable(Warnung2, e) = Cell(static_cast<std::int64_t>(std::llabs(EntryTable(Warnung2, e).asInteger())));
-            EntryTable(Erreicht, e) = Cell(0);
-            Modified = 1;
         }
         CheckResults(0, 0) = Cell(n);
+        CheckResults(1, 0) = Cell(counts.first);
+        CheckResults(2, 0) = Cell(counts.second);
+        CheckResults(3, 0) = Cell(counts.dueToday);
     }
     return findings;
 }

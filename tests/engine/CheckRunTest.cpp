@@ -202,14 +202,21 @@ TEST_F(CheckRun, PassedOverUsesDayAndMonthInTheCurrentYearOnly) {
     EXPECT_EQ(results.showings[0].results(0, 1).asInteger(), 1);
 }
 
-TEST_F(CheckRun, ChristmasIsNotPassedOverWhenTheCheckFallsInJanuary) {
+TEST_F(CheckRun, ChristmasIsPassedOverWhenTheCheckFallsInJanuary) {
     platform.setToday(2024, 1, 5);
-    SetCheckList({MakeFile("Winter.tmf", {Entry("25.12.1980"), Entry("02.01.1980")}, "20.12.2023")});
+    const std::string path =
+        MakeFile("Winter.tmf", {Entry("25.12.1980", -7, 2), Entry("02.01.1980")}, "20.12.2023");
+    SetCheckList({path});
     CheckDates("Auto");
     ASSERT_EQ(results.showings.size(), 1u);
     const CheckResultsType& r = results.showings[0].results;
-    EXPECT_EQ(Kinds(r), std::vector<int>{4});
-    EXPECT_EQ(r(0, 1).asInteger(), 2);  // only the January date
+    EXPECT_EQ(Kinds(r), (std::vector<int>{4, 4}));
+    EXPECT_EQ(r(0, 1).asInteger(), 1);  // last year's Christmas, then the January date
+    EXPECT_EQ(r(0, 2).asInteger(), 2);
+    // Re-armed for the next Christmas, so its first warning comes again.
+    const OnDisk disk = ReadOnDisk(path);
+    EXPECT_EQ(disk.entries[0][Erreicht].asInteger(), 0);
+    EXPECT_EQ(disk.entries[0][Warnung1].asInteger(), 7);
 }
 
 TEST_F(CheckRun, FileWithoutAUsableLastCheckDateReportsNothingPassedOver) {

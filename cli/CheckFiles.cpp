@@ -1,0 +1,128 @@
+#include "CheckFiles.h"
+
+#include <algorithm>
+
+#include "AppointmentFile.h"
+#include "Dates.h"
+#include "FileScan.h"
+#include "Ports.h"
+#include "State.h"
+
+namespace tmf::cli {
+
+using namespace std::chrono;
+
+namespace {
+
+std::string Who(const Row& row) { return row[Vorname].asText() + " " + row[Nachname].asText(); }
+
+Upcoming MakeUpcoming(const Row& row, int days, sys_days today) {
+    Upcoming u;
+    u.days = days;
+    const sys_days on = today + std::chrono::days{days};
+    u.date = FormatDate(on);
+    u.who = Who(row);
+    u.term = row[Terminart].asText();
+    // The fallback date stands for a date that was not valid: no age then.
+    const std::string& termin = row[TerminAm].asText();
+    if (const auto date = ParseDate(termin); date && termin != kFallbackDate)
+        u.years = static_cast<int>(year_month_day{on}.year()) - static_cast<int>(date->year());
+    return u;
+}
+
+struct FileCheck {
+    FileReport& report;
+    const CheckOptions& options;
+    int file;
+    std::vector<Upcoming>& upcoming;
+    CheckDay day{};
+    bool saveFailed = false;
+
+    Row details;  // the whole record, for a look that found something
+
+    // record: the entry's bytes when row holds only the fields the check
+    // decides on; nullptr when row is complete.
+    void entry(int e, Row& row, const unsigned char* record = nullptr) {
+        const EntryFindings f = CheckEntry(row, day);
+        if (f.changed) Modified = 1;
+        report.counts.add(f);
+        if (f.kind == NoFinding && !f.passedOver && f.days > options.aheadDays) return;
+        const Row* whole = &row;
+        if (record) {
+            DecodeRecord(record, details);
+            details[TerminAm] = row[TerminAm];
+            whole = &details;
+        }
+        const bool flagged = row[Loeschen].asBoolean();
+        const std::string term = (*whole)[Terminart].asText();
+        if (f.kind != NoFinding)
+            report.findings.push_back({f.kind, Who(*whole), FindingText(f.kind, f.days, term), f.kind == DueToday && flagged});
+        if (f.passedOver) report.findings.push_back({PassedOver, Who(*whole), FindingText(PassedOver, f.days, term), flagged});
+        if (f.days <= options.aheadDays) {
+            upcoming.push_back(MakeUpcoming(*whole, f.days, day.today));
+            upcoming.back().file = file;
+            upcoming.back().entry = e;
+        }
+    }
+};
+
+// The windowed check's way: the whole file loaded into the entry table,
+// checked there, and saved from there.
+LoadResult StampFile(FileCheck& check) {
+    const LoadResult loaded = LoadAppointmentFile(check.report.path, "Alles");
+    if (!IsLoaded(loaded)) return loaded;
+    check.day = MakeCheckDay(Today(), EntryTable(HeaderLastCheck, 0).asText());
+    const int count = std::min(EntryCount, EntryTable.lastRow());
+    for (int e = 1; e <= count; ++e) check.entry(e, EntryTable.row(e));
+    // The windowed check's own two writes, so that the bytes come out the
+    // same: the header with the date of the check, then the whole file once
+    // anything changed in this run. Nothing is deleted here.
+    if (!SaveAppointmentFile(check.report.path, "", "Datum")) check.saveFailed = true;
+    if (Modified == 1 && !SaveAppointmentFile(check.report.path, "Alles", "Datum")) check.saveFailed = true;
+    return loaded;
+}
+
+// A look: the same findings from a lean read, nothing kept.
+LoadResult LookAtFile(FileCheck& check) {
+    return ScanAppointmentFile(
+        check.report.path,
+        [&check](const Row& header) { check.day = MakeCheckDay(Today(), header[HeaderLastCheck].asText()); },
+        [&check](int e, Row& row, const unsigned char* record) { check.entry(e, row, record); });
+}
+
+}  // namespace
+
+CheckOutcome CheckFiles(const std::vector<std::string>& files, const CheckOptions& options) {
+    CheckOutcome outcome;
+    outcome.files.resize(files.size());
+    Modified = 0;
+    for (int i = static_cast<int>(files.size()) - 1; i >= 0; --i) {
+        FileReport& report = outcome.files[static_cast<std::size_t>(i)];
+        report.path = files[static_cast<std::size_t>(i)];
+        if (options.onFile) options.onFile(report.path);
+        // The read names a file it cannot read on standard error.
+        const std::size_t upcomingBefore = outcome.upcoming.size();
+        FileCheck check{report, options, i, outcome.upcoming};
+        const LoadResult result = options.stamp ? StampFile(check) : LookAtFile(check);
+        if (result != LoadResult::Loaded || check.saveFailed) outcome.failed = true;
+        if (!IsLoaded(result)) {
+            // A read that failed half-way shows nothing of the file.
+            report.findings.clear();
+            outcome.upcoming.resize(upcomingBefore);
+            continue;
+        }
+        report.checked = true;
+        // As the results dialog lists them: the highest kind first.
+        std::stable_sort(report.findings.begin(), report.findings.end(),
+                         [](const Finding& a, const Finding& b) { return a.kind > b.kind; });
+    }
+    if (options.onFile) options.onFile("");
+    std::stable_sort(outcome.upcoming.begin(), outcome.upcoming.end(), [](const Upcoming& a, const Upcoming& b) {
+        if (a.days != b.days) return a.days < b.days;
+        if (a.file != b.file) return a.file < b.file;
+        return a.entry < b.entry;
+    });
+    return outcome;
+}
+
+}  // namespace tmf::cli

@@ -1,0 +1,100 @@
+#include "CliPlatform.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <thread>
+
+#include "FileIo.h"
+
+namespace tmf::cli {
+
+using namespace std::chrono;
+
+void TerminalPlatform::install() {
+    Platform p;
+    p.dialogs = this;
+    p.clock = this;
+    p.sound = this;
+    p.shell = this;
+    p.processes = this;
+    p.autostart = this;
+    p.desktop = this;
+    p.progress = nullptr;  // a terminal run shows no progress
+    InstallPlatform(p);
+}
+
+void TerminalPlatform::ShowMessage(const std::string& text, MessageKind) {
+    // The core's messages are written for message boxes, with CR LF or a
+    // lone CR between lines.
+    std::string line;
+    if (!file_.empty() && text.find(file_) == std::string::npos) line = file_ + ": ";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            line += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            line += text[i];
+        }
+    }
+    line += '\n';
+    std::fflush(stdout);
+    std::fputs(line.c_str(), stderr);
+}
+
+Answer TerminalPlatform::Ask(const std::string& text, MessageKind kind, Buttons) {
+    ShowMessage(text, kind);
+    return Answer::No;
+}
+
+sys_days TerminalPlatform::Today() {
+    if (today_) return *today_;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return sys_days{year{local.tm_year + 1900} / month{static_cast<unsigned>(local.tm_mon + 1)} /
+                    day{static_cast<unsigned>(local.tm_mday)}};
+}
+
+TimeOfDay TerminalPlatform::Now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return {local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+std::uint64_t TerminalPlatform::TickMs() {
+    return static_cast<std::uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void TerminalPlatform::SleepMs(int ms) { std::this_thread::sleep_for(milliseconds(ms)); }
+
+std::string TerminalPlatform::ProgramDir() { return ExtractFileDir(ProgramFile()); }
+
+std::string ProgramFile() {
+    char buffer[4096];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return {};
+    return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+std::string FindDataFolder() {
+    const std::string beside = ExtractFileDir(ProgramFile()) + "daten";
+    if (DirectoryExists(beside)) return beside + "/";
+    // A relative XDG_DATA_HOME is to be ignored.
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    std::string base;
+    if (xdg && xdg[0] == '/') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::string(home ? home : "") + "/.local/share";
+    }
+    if (base.back() != '/') base += '/';
+    return base + "Termifolio98/daten/";
+}
+
+}  // namespace tmf::cli

@@ -1,0 +1,187 @@
+// termif98-check: the check of Termifolio98 in a terminal. It reads the check
+// list from the windowed program's data folder (or takes the files given),
+// prints the findings and ends; only with --stempeln does it write.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "CheckFiles.h"
+#include "CliPlatform.h"
+#include "DataLock.h"
+#include "Dates.h"
+#include "FileIo.h"
+#include "ListFiles.h"
+#include "Report.h"
+#include "State.h"
+
+using namespace tmf;
+using namespace tmf::cli;
+
+namespace {
+
+constexpr int kExitFailed = 1;   // a file could not be read or saved
+constexpr int kExitUsage = 2;
+constexpr int kExitLocked = 3;   // the windowed program works on the data
+
+constexpr const char* kHelp =
+    "Aufruf: termif98-check [Optionen] [Datei.tmf ...]\n"
+    "\n"
+    "Prüft die Termindateien der Prüfliste von Termifolio98 (oder die angegebenen\n"
+    "Dateien) und zeigt, nach Dateien geordnet, Warnungen, heutige und übergangene\n"
+    "Termine. Ohne -s wird nichts geschrieben.\n"
+    "\n"
+    "  -d, --datum TT.MM.JJJJ  prüft zu diesem Tag statt heute\n"
+    "  -t, --tage N            zeigt auch jeden Termin der nächsten N Tage (0 bis 366)\n"
+    "                          mit dem Alter, das erreicht wird\n"
+    "  -s, --stempeln          prüft wie das Programm selbst: merkt gegebene Warnungen,\n"
+    "                          setzt das Prüfdatum und speichert geänderte Dateien;\n"
+    "                          zu löschende Einträge werden nur genannt\n"
+    "  -h, --help              zeigt diese Hilfe\n"
+    "  -V, --version           zeigt die Version\n"
+    "\n"
+    "Rückgabewert: 0 alles geprüft, 1 eine Datei war nicht lesbar oder nicht\n"
+    "speicherbar, 2 falscher Aufruf, 3 Termifolio98 arbeitet gerade mit den Daten.\n";
+
+struct Options {
+    bool help = false;
+    bool version = false;
+    bool stamp = false;
+    std::string date;
+    int aheadDays = -1;
+    std::vector<std::string> files;
+};
+
+int UsageError(const std::string& text) {
+    std::fprintf(stderr, "termif98-check: %s\nHilfe mit: termif98-check --help\n", text.c_str());
+    return kExitUsage;
+}
+
+bool ParseDays(const std::string& text, int& days) {
+    if (text.empty() || text.size() > 3) return false;
+    days = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        days = days * 10 + (c - '0');
+    }
+    return days <= 366;
+}
+
+// Reads the options; an error text when they are not understood.
+std::string ParseOptions(int argc, char** argv, Options& o) {
+    bool onlyFiles = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
+            o.files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyFiles = true;
+            continue;
+        }
+        std::string name = arg, value;
+        bool hasValue = false;
+        if (arg.rfind("--", 0) == 0) {
+            if (const auto eq = arg.find('='); eq != std::string::npos) {
+                name = arg.substr(0, eq);
+                value = arg.substr(eq + 1);
+                hasValue = true;
+            }
+        } else if (arg.size() > 2) {
+            name = arg.substr(0, 2);
+            value = arg.substr(2);
+            hasValue = true;
+        }
+        const bool takesValue = name == "-d" || name == "--datum" || name == "-t" || name == "--tage";
+        if (takesValue && !hasValue) {
+            if (i + 1 >= argc) return "Bei " + name + " fehlt der Wert.";
+            value = argv[++i];
+        } else if (!takesValue && hasValue) {
+            return "Unbekannte Option: " + arg;
+        }
+        if (name == "-h" || name == "--help") o.help = true;
+        else if (name == "-V" || name == "--version") o.version = true;
+        else if (name == "-s" || name == "--stempeln") o.stamp = true;
+        else if (name == "-d" || name == "--datum") o.date = value;
+        else if (name == "-t" || name == "--tage") {
+            if (!ParseDays(value, o.aheadDays)) return "Bei " + name + " wird eine Zahl von 0 bis 366 erwartet: " + value;
+        } else {
+            return "Unbekannte Option: " + arg;
+        }
+    }
+    return {};
+}
+
+// The files of the check list in "Liste.dat", slot 0 first, without writing
+// anything (the windowed program drops vanished files from it; a look must
+// not). False when the list cannot be read.
+bool ReadCheckList(std::vector<std::string>& files) {
+    const std::string path = DataDir + kCheckListFileName;
+    IoError error;
+    const auto data = ReadWholeFile(path, &error);
+    if (!data) {
+        ShowMessage("Die Datei " + path + " konnte nicht gelesen werden !\r\n" + error.reason, MessageKind::Error);
+        return false;
+    }
+    const auto lines = SplitCrLfLines(*data);
+    // Slots are filled from slot 0 without gaps.
+    for (std::size_t line = kSettingsLineCount; line < lines.size() && line < kListLineCount; ++line) {
+        std::string file = DecodeListLine(lines[line]);
+        if (file.empty()) break;
+        files.push_back(std::move(file));
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    TerminalPlatform platform;
+    platform.install();
+
+    Options options;
+    if (const std::string error = ParseOptions(argc, argv, options); !error.empty()) return UsageError(error);
+    if (options.help) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("termif98-check %s\n", kVersionText);
+        return 0;
+    }
+    if (!options.date.empty()) {
+        const auto date = ParseDate(options.date);
+        if (!date) return UsageError(options.date + " ist kein gültiges Datum (TT.MM.JJJJ).");
+        platform.setToday(std::chrono::sys_days{*date});
+    }
+
+    DataDir = FindDataFolder();
+    std::vector<std::string> files = options.files;
+    if (files.empty() && !ReadCheckList(files)) return kExitFailed;
+    if (files.empty()) {
+        std::printf("Die Prüfliste in %s ist leer.\n", DataDir.c_str());
+        return 0;
+    }
+
+    DataLock lock;
+    if (options.stamp) {
+        if (!lock.take(DataDir, ExtractFileName(ProgramFile()))) {
+            std::fprintf(stderr,
+                         "termif98-check: Termifolio98 arbeitet gerade mit den Daten in %s.\n"
+                         "Die Prüfung wird nicht gestempelt; beenden Sie das Programm und versuchen Sie es erneut.\n",
+                         DataDir.c_str());
+            return kExitLocked;
+        }
+    }
+
+    const CheckOutcome outcome = CheckFiles(
+        files, {options.stamp, options.aheadDays, [&platform](const std::string& file) { platform.setFile(file); }});
+    lock.release();
+    const std::string report =
+        FormatReport(outcome, {WantColour(stdout), options.aheadDays, FormatDate(Today())});
+    std::fwrite(report.data(), 1, report.size(), stdout);
+    if (std::fflush(stdout) != 0) return kExitFailed;
+    return outcome.failed ? kExitFailed : 0;
+}

@@ -1,0 +1,106 @@
+#include "CheckRules.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "Dates.h"
+
+namespace tmf {
+
+using namespace std::chrono;
+
+CheckDay MakeCheckDay(sys_days today, std::string_view lastCheckText) {
+    CheckDay day{today, std::nullopt};
+    if (const auto last = ParseDate(lastCheckText)) day.lastCheck = sys_days{*last};
+    return day;
+}
+
+sys_days LastAnniversaryBefore(year_month_day date, sys_days today) {
+    const year thisYear = year_month_day{today}.year();
+    const sys_days anniversary = AnniversaryInYear(date, thisYear);
+    return anniversary < today ? anniversary : AnniversaryInYear(date, thisYear - years{1});
+}
+
+EntryFindings CheckEntry(Row& entry, const CheckDay& day) {
+    EntryFindings f;
+    // The load puts every date through the validation; a stray text counts as
+    // the fallback date, as everywhere else.
+    const std::string* text = entry[TerminAm].textIf();
+    const auto date = ParseDate(text ? *text : entry[TerminAm].asText()).value_or(year{100} / January / 1);
+    const int d = DateValue(date, DateKind::NT, day.today);
+    f.days = d;
+
+    const std::int64_t w1 = entry[Warnung1].asInteger();
+    if (w1 >= d) {
+        f.firstWarning = true;
+        f.kind = FirstWarning;
+        // A given first warning is kept as the negated lead; a lead of 0 stays 0.
+        if (w1 >= 0) {
+            entry[Warnung1] = Cell(-w1);
+            f.changed = true;
+        }
+    }
+    if (entry[Warnung2].asInteger() >= d) {
+        f.secondWarning = true;
+        f.kind = SecondWarning;
+    }
+    std::int64_t erreicht = entry[Erreicht].asInteger();
+    if (d == 0) {
+        f.kind = DueToday;
+        if (erreicht == 0) {
+            entry[Erreicht] = Cell(erreicht = 1);
+            f.changed = true;
+        }
+    }
+
+    if (day.lastCheck && erreicht == 0 && LastAnniversaryBefore(date, day.today) > *day.lastCheck) {
+        f.passedOver = true;
+        entry[Erreicht] = Cell(erreicht = 1);
+        f.changed = true;
+    }
+
+    // Once the date lies behind, the entry is armed again for its next
+    // anniversary; a passed-over entry is re-armed in the same pass.
+    if (d > 0 && erreicht == 1) {
+        entry[Warnung1] = Cell(static_cast<std::int64_t>(std::llabs(entry[Warnung1].asInteger())));
+        entry[Warnung2] = Cell(static_cast<std::int64_t>(std::llabs(entry[Warnung2].asInteger())));
+        entry[Erreicht] = Cell(0);
+        f.changed = true;
+    }
+    return f;
+}
+
+void FindingCounts::add(const EntryFindings& f) {
+    if (f.days != 0) {
+        if (f.firstWarning) ++first;
+        else if (f.secondWarning) ++second;
+    }
+    if (f.kind == DueToday) ++dueToday;
+}
+
+std::string FindingText(int kind, int days, std::string_view term) {
+    switch (kind) {
+        case FirstWarning:
+        case SecondWarning: return "hat in " + std::to_string(days) + " Tag(en) " + std::string(term) + " !";
+        case DueToday: return "hat Heute " + std::string(term) + " !";
+        case PassedOver: return std::string(term) + " wurde übergangen !";
+        default: return {};
+    }
+}
+
+const char* CheckKindLabel(int kind) {
+    switch (kind) {
+        case FirstWarning: return "1.Warnung";
+        case SecondWarning: return "2.Warnung";
+        case DueToday: return "Heute Termin";
+        case PassedOver: return "Übergangen";
+        default: return "";
+    }
+}
+
+std::string CheckSummaryText(const FindingCounts& counts) {
+    return std::to_string(counts.dueToday) + " Termin(e)" + " , " + std::to_string(counts.first + counts.second) +
+           " Warnung(en)";
+}
+
+}  // namespace tmf

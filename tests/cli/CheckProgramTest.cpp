@@ -1,0 +1,197 @@
+// termif98-check run as a user runs it: what it prints for a check list,
+// what it writes (nothing without --stempeln, the windowed check's bytes
+// with it), and how it treats broken files, options and the lock.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "CheckRun.h"
+#include "EngineFixture.h"
+#include "ListFiles.h"
+#include "ProgramRunner.h"
+
+using namespace tmf;
+using namespace tmf::test;
+
+namespace {
+
+EntrySpec Entry(const std::string& who, const std::string& termin, int w1 = 0, int w2 = 0, bool loeschen = false,
+                const std::string& term = "Geburtstag") {
+    const auto blank = who.find(' ');
+    return {.vorname = who.substr(0, blank),
+            .nachname = who.substr(blank + 1),
+            .termin = termin,
+            .terminart = term,
+            .warnung1 = w1,
+            .warnung2 = w2,
+            .loeschen = loeschen};
+}
+
+// Every kind on 15.06.2024 after a last check on 10.06.2024.
+const std::vector<EntrySpec> kEveryKind = {
+    Entry("Anna Berg", "20.06.1990", 7),
+    Entry("Bert Kurz", "17.06.1980", -7, 3),
+    Entry("Cora Lang", "15.06.1974", 0, 0, true, "Jubiläum"),
+    Entry("Dirk Mohn", "12.06.1960"),
+    Entry("Emil Nord", "01.01.1990", 3, 1),
+};
+
+}  // namespace
+
+class CheckProgram : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        // A copy of the program in the test's folder finds "daten/" beside it.
+        program = dir.path() + "termif98-check";
+        std::filesystem::copy_file(TMF_CHECK_PROGRAM, program);
+    }
+    ProgramRun Run(const std::vector<std::string>& arguments) { return RunProgram(program, arguments, scratch.path()); }
+    void WriteCheckList(const std::vector<std::string>& files) {
+        SetCheckList(files);
+        ASSERT_TRUE(SaveCheckList());
+    }
+
+    std::string program;
+    TempDir scratch;
+};
+
+TEST_F(CheckProgram, PrintsTheFindingsOfEachFileInCheckListOrderAndNamesTheBrokenOnes) {
+    const std::string main = MakeFile("Haupt.tmf", kEveryKind, "10.06.2024");
+    const std::string second = MakeFile("Zweit.tmf", {Entry("Fritz Ost", "16.06.1985", 1)});
+    const std::string quiet = MakeFile("Ruhig.tmf", {Entry("Hans Rau", "01.02.1970")});
+    const std::string broken = DataDir + "Kaputt.tmf";
+    WriteAppointmentFileBytes(broken, std::string(2 * kRecordSize, 'x'));
+    const std::string missing = DataDir + "Fehlt.tmf";
+    WriteCheckList({main, second, quiet, broken, missing});
+    const auto before = FolderSnapshot(dir.path());
+
+    const ProgramRun run = Run({"--datum", "15.06.2024"});
+
+    EXPECT_EQ(run.out, main + " - Prüfung am 15.06.2024\n"
+                              "Übergangen    Dirk Mohn, Geburtstag wurde übergangen !\n"
+                              "Heute Termin  Cora Lang, hat Heute Jubiläum ! (würde gelöscht)\n"
+                              "2.Warnung     Bert Kurz, hat in 2 Tag(en) Geburtstag !\n"
+                              "1.Warnung     Anna Berg, hat in 5 Tag(en) Geburtstag !\n"
+                              "1 Termin(e) , 2 Warnung(en)\n"
+                              "\n" +
+                          second + " - Prüfung am 15.06.2024\n"
+                                   "1.Warnung     Fritz Ost, hat in 1 Tag(en) Geburtstag !\n"
+                                   "0 Termin(e) , 1 Warnung(en)\n");
+    EXPECT_EQ(run.err, missing + " konnte nicht geladen werden !\n" + broken + ": Keine Termifolio98 Datei !\n");
+    EXPECT_EQ(run.status, 1);
+    // A look writes nothing: no stamp, no lock, no vanished file dropped.
+    EXPECT_EQ(FolderSnapshot(dir.path()), before);
+}
+
+TEST_F(CheckProgram, EmptyCheckListIsSaidAndNotAFailure) {
+    WriteCheckList({});
+    const ProgramRun run = Run({"-d", "15.06.2024"});
+    EXPECT_EQ(run.out, "Die Prüfliste in " + DataDir + " ist leer.\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+}
+
+TEST_F(CheckProgram, LooksAheadSoonestFirstWithTheAgeReached) {
+    const std::string main = MakeFile("Haupt.tmf", kEveryKind, "15.06.2024");
+    const std::string second =
+        MakeFile("Zweit.tmf", {Entry("Fritz Ost", "16.06.1985"), Entry("Gina Paul", "18.06.2024")}, "15.06.2024");
+    const auto before = FolderSnapshot(dir.path());
+
+    const ProgramRun run = Run({"-t", "7", "-d15.06.2024", main, second});
+
+    // Due today and warnings stay findings; the look-ahead lists every date.
+    EXPECT_EQ(run.out, main + " - Prüfung am 15.06.2024\n"
+                              "Heute Termin  Cora Lang, hat Heute Jubiläum ! (würde gelöscht)\n"
+                              "2.Warnung     Bert Kurz, hat in 2 Tag(en) Geburtstag !\n"
+                              "1.Warnung     Anna Berg, hat in 5 Tag(en) Geburtstag !\n"
+                              "1 Termin(e) , 2 Warnung(en)\n"
+                              "\n"
+                              "Termine der nächsten 7 Tage:\n"
+                              "Heute          15.06.2024  Cora Lang, Jubiläum, wird 50\n"
+                              "in 1 Tag(en)   16.06.2024  Fritz Ost, Geburtstag, wird 39\n"
+                              "in 2 Tag(en)   17.06.2024  Bert Kurz, Geburtstag, wird 44\n"
+                              "in 3 Tag(en)   18.06.2024  Gina Paul, Geburtstag\n"
+                              "in 5 Tag(en)   20.06.2024  Anna Berg, Geburtstag, wird 34\n");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(FolderSnapshot(dir.path()), before);
+}
+
+TEST_F(CheckProgram, StampingWritesTheBytesTheWindowedCheckWrites) {
+    // Files that change (warnings, passed over, due today), one that only
+    // gets its header stamped (its spare bytes show a full save), and one
+    // the run cannot read.
+    std::vector<std::pair<std::string, std::vector<EntrySpec>>> inputs = {
+        {"Haupt.tmf", kEveryKind},
+        {"Ruhig.tmf", {Entry("Hans Rau", "01.02.1970", 3, 1)}},
+        {"Winter.tmf", {Entry("Ida Sand", "25.12.1980", -7, 2), Entry("Jan Tal", "16.06.1999", 1)}},
+    };
+    TempDir windowed;
+    std::vector<std::string> cliFiles, windowedFiles;
+    for (const auto& [name, entries] : inputs) {
+        cliFiles.push_back(MakeFile(name, entries, name == "Winter.tmf" ? "20.12.2023" : "10.06.2024"));
+        windowedFiles.push_back(windowed.path() + name);
+    }
+    AppendSpareRecord(cliFiles[1]);
+    for (std::size_t i = 0; i < cliFiles.size(); ++i) std::filesystem::copy_file(cliFiles[i], windowedFiles[i]);
+    // The quiet file before the changing ones in the walk: it must get only
+    // its header; the walk then carries the change on to slot 0.
+    std::swap(cliFiles[1], cliFiles[2]);
+    std::swap(windowedFiles[1], windowedFiles[2]);
+    WriteCheckList(cliFiles);
+
+    const ProgramRun run = Run({"--stempeln", "--datum=15.06.2024"});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    SetCheckList(windowedFiles);
+    Modified = 0;
+    ASSERT_TRUE(CheckDates("Auto"));
+    for (std::size_t i = 0; i < cliFiles.size(); ++i) {
+        SCOPED_TRACE(cliFiles[i]);
+        EXPECT_EQ(dir.read("daten/" + ExtractFileName(cliFiles[i])), windowed.read(ExtractFileName(windowedFiles[i])));
+    }
+    EXPECT_EQ(ReadOnDisk(cliFiles[0]).lastCheck(), "15.06.2024");
+    EXPECT_FALSE(ReadOnDisk(cliFiles[2]).savedInFull());
+    EXPECT_EQ(ReadOnDisk(cliFiles[0]).count(), 5);  // the flagged entry is only named
+    EXPECT_NE(run.out.find("Cora Lang, hat Heute Jubiläum ! (würde gelöscht)"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(DataDir + ".termif98.lock"));
+}
+
+TEST_F(CheckProgram, StampingIsRefusedWhileTheWindowedProgramHoldsTheData) {
+    const std::string file = MakeFile("Haupt.tmf", kEveryKind, "10.06.2024");
+    WriteCheckList({file});
+    dir.write("daten/.termif98.lock", std::to_string(getpid()) + "\nTermif98\nhost\n");
+    const auto before = FolderSnapshot(dir.path());
+
+    const ProgramRun refused = Run({"-s"});
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_NE(refused.err.find("Termifolio98 arbeitet gerade mit den Daten"), std::string::npos);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(FolderSnapshot(dir.path()), before);
+
+    // A lock left by a program that ended is taken over, and given back.
+    dir.write("daten/.termif98.lock", "2147483646\nTermif98\nhost\n");
+    const ProgramRun taken = Run({"-s", "-d", "15.06.2024"});
+    EXPECT_EQ(taken.status, 0) << taken.err;
+    EXPECT_EQ(ReadOnDisk(file).lastCheck(), "15.06.2024");
+    EXPECT_FALSE(std::filesystem::exists(DataDir + ".termif98.lock"));
+}
+
+TEST_F(CheckProgram, WrongCallsAreRefusedInGermanWithoutLooking) {
+    WriteCheckList({MakeFile("Haupt.tmf", kEveryKind)});
+    const std::vector<std::vector<std::string>> calls = {
+        {"-x"}, {"--tage"}, {"--tage", "400"}, {"-t", "-1"}, {"-d", "31.02.2024"}, {"--datum=morgen"}, {"--stempeln=ja"},
+    };
+    for (const auto& call : calls) {
+        SCOPED_TRACE(call.back());
+        const ProgramRun run = Run(call);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("termif98-check --help"), std::string::npos);
+    }
+    const ProgramRun help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("-s, --stempeln"), std::string::npos);
+    EXPECT_EQ(Run({"-V"}).out, "termif98-check 2.27\n");
+}
