@@ -4,16 +4,23 @@
 
 #include "FileIo.h"
 #include "Ports.h"
+#include "ProgramFolders.h"
 #include "State.h"
 
 namespace tmf {
 
 void SetupFolders() {
-    ProgramDir = ThePlatform().processes->ProgramDir();
-    if (!ProgramDir.empty() && ProgramDir.back() != '/') ProgramDir += '/';
-    DataDir = DirectoryExists(ProgramDir + "daten") ? ProgramDir + "daten/" : ProgramDir;
-    SoundDir = DirectoryExists(ProgramDir + "musik") ? ProgramDir + "musik/" : ProgramDir;
-    SpecialDir = ProgramDir + "spezial/";
+    const ProgramFolders f = LocateProgramFolders(ThePlatform().processes->ProgramFile());
+    // A folder that cannot be made shows up at the first file access, with
+    // that access's own message.
+    if (f.installed) MakeDataFolder(f.data);
+    ProgramFile = f.programFile;
+    ProgramDir = f.program;
+    DataDir = f.data;
+    SoundDir = f.sounds;
+    SpecialDir = f.special;
+    DocumentDir = f.documents;
+    FileDialogDir = f.dialogStart;
 }
 
 WindowPos PlaceWindow(int width, int height, int dx, int dy) {

@@ -5,8 +5,8 @@
 
 namespace tmf {
 
-// ProgramDir from the platform, then "daten/", "musik/" beside it (or the
-// program folder itself when they are missing) and "spezial/".
+// The folders from the running program file's layout (see ProgramFolders.h);
+// an installed program's data folder is made here on its first start.
 void SetupFolders();
 
 struct WindowPos {

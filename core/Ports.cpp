@@ -17,6 +17,12 @@ Answer Ask(const std::string& text, MessageKind kind, Buttons buttons) {
     return gPlatform.dialogs->Ask(text, kind, buttons);
 }
 
+std::string Processes::ProgramFile() {
+    std::string dir = ProgramDir();
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    return dir + "Termif98";
+}
+
 std::chrono::sys_days Today() { return gPlatform.clock->Today(); }
 
 void ShowProgress(const std::string& text, float position, float total) {

@@ -72,6 +72,8 @@ public:
                             const std::string& folder) = 0;
     // Folder of the running program file, ending in "/".
     virtual std::string ProgramDir() = 0;
+    // The running program file itself; the build tree's name by default.
+    virtual std::string ProgramFile();
 };
 
 class Autostart {

@@ -19,6 +19,9 @@ std::string ProgramDir;
 std::string DataDir;
 std::string SoundDir;
 std::string SpecialDir;
+std::string ProgramFile;
+std::string DocumentDir;
+std::string FileDialogDir;
 
 std::int64_t SettingValue(int line) { return StrToIntDef(SettingsLines(line), 0); }
 

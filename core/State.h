@@ -48,6 +48,12 @@ extern std::string ProgramDir;
 extern std::string DataDir;
 extern std::string SoundDir;
 extern std::string SpecialDir;
+// Beyond the classic folders: the program file really running (for the
+// autostart entry), where the description document lies, and where the file
+// pickers open (the program folder is no place for data once installed).
+extern std::string ProgramFile;
+extern std::string DocumentDir;
+extern std::string FileDialogDir;
 
 inline std::string& SettingsLines(int line) { return ListLines.at(static_cast<std::size_t>(line)); }
 inline std::string& CheckList(int slot) { return ListLines.at(static_cast<std::size_t>(20 + slot)); }

@@ -167,7 +167,7 @@ void TEinstellF::SpinEdit1Change(int value) {
 void TEinstellF::BitBtn1Click() {
     if (busy_ || TableOperationRunning()) return;
     const auto chosen = ThePlatform().dialogs->OpenFileName(
-        {"Datei Anlegen oder Laden .", ProgramDir, "*.tmf", /*askToCreate=*/true});
+        {"Datei Anlegen oder Laden .", FileDialogDir, "*.tmf", /*askToCreate=*/true});
     if (!chosen || chosen->empty()) return;
     const bool exists = FileExists(*chosen);
     if (!OfferSaveBeforeReplacing()) return;

@@ -23,7 +23,6 @@ namespace {
 bool gEnding = false;
 
 constexpr const char* kApplicationTitle = "Termifolio98";
-constexpr const char* kProgramFileName = "Termif98";
 
 // The current file could not be loaded at start-up. The program switches to
 // "TestDatei.tmf" and ends; writing "Liste.dat" now makes the next start
@@ -148,7 +147,7 @@ void StampCurrentFile() {
 bool ExitProcedure() {
     PlaySound("close", 1);
     SaveCheckList();
-    if (AutostartRequest > -1) RegisterAutostart(AutostartRequest, ProgramDir + kProgramFileName, kApplicationTitle);
+    if (AutostartRequest > -1) RegisterAutostart(AutostartRequest, ProgramFile, kApplicationTitle);
     if (Modified == 1) {
         SaveTermNames();
         const Answer a = Ask(CurrentFile() + ", wurde geändert.\r\nDatei abspeichern ?", MessageKind::Confirmation,

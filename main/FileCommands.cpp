@@ -50,7 +50,7 @@ bool TGebF::MakeCurrent(const std::string& path, bool exists) {
 
 void TGebF::BitBtn12Click() {
     if (TableOperationRunning()) return;
-    auto chosen = ThePlatform().dialogs->OpenFileName({"Datei Anlegen oder Laden .", ProgramDir, "*.tmf", true});
+    auto chosen = ThePlatform().dialogs->OpenFileName({"Datei Anlegen oder Laden .", FileDialogDir, "*.tmf", true});
     if (!chosen || chosen->empty()) return;
     TableOperation busy;
     const bool exists = FileExists(*chosen);
@@ -81,7 +81,7 @@ void TGebF::BitBtn3Click() {
 
 void TGebF::BitBtn4Click() {
     if (TableOperationRunning()) return;
-    auto chosen = ThePlatform().dialogs->OpenFileName({"Datei löschen", ProgramDir, "*.tmf", false});
+    auto chosen = ThePlatform().dialogs->OpenFileName({"Datei löschen", FileDialogDir, "*.tmf", false});
     if (!chosen || chosen->empty() || !FileExists(*chosen)) return;
     const std::string path = *chosen;
     if (SameFile(path, CurrentFile())) {

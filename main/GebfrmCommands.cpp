@@ -253,11 +253,11 @@ void TGebF::BitBtn11Click() {
 }
 
 void TGebF::BitBtn8Click() {
-    if (FileExists(DataDir + "Beschreibung.doc")) {
-        OpenDocument("Beschreibung.doc", DataDir);
+    if (FileExists(DocumentDir + "Beschreibung.doc")) {
+        OpenDocument("Beschreibung.doc", DocumentDir);
         return;
     }
-    ShowMessage("Beschreibung.doc konte im Programmpfad >" + DataDir + "< nicht gefunden werden.\r\n"
+    ShowMessage("Beschreibung.doc konte im Programmpfad >" + DocumentDir + "< nicht gefunden werden.\r\n"
                 " Datei ist im Programmpfad nicht vorhanden .");
 }
 

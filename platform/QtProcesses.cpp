@@ -46,4 +46,10 @@ std::string QtProcesses::ProgramDir() {
     return dir;
 }
 
+std::string QtProcesses::ProgramFile() {
+    const QString file = QCoreApplication::applicationFilePath();
+    // Without an application object there is no path to ask for.
+    return file.isEmpty() ? ProgramDir() + "Termif98" : file.toStdString();
+}
+
 }  // namespace tmf::qt

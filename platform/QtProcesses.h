@@ -18,6 +18,7 @@ public:
     bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
                     const std::string& folder) override;
     std::string ProgramDir() override;
+    std::string ProgramFile() override;
 };
 
 }  // namespace tmf::qt
