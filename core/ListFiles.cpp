@@ -83,7 +83,9 @@ bool SaveCheckList() { return WriteLines(DataDir + kCheckListFileName, ListLines
 
 void LoadTermNames() {
     const std::string path = DataDir + kTermNamesFileName;
-    if (!FileExists(path)) {
+    // Only when nothing is there: a folder or a FIFO of that name is
+    // reported as unreadable below, and left as it is.
+    if (KindOfPath(path) == PathKind::Missing) {
         ShowMessage("Datei >Termin.dat< nicht gefunden. Leere Datei wird angelegt.\r"
                     "Geben Sie Terminbezeichnungen über ANFÜGEN ein.");
         SaveTermNames();
