@@ -529,3 +529,54 @@ TEST_F(ListFiles, TextsWhoseScrambledFormHoldsALineEndAreRecognisedAndKeptOffThe
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_NE(messages()[0].find("läßt sich in der Prüfliste nicht speichern"), std::string::npos);
 }
+
+// ------------------------------------------- paths beyond Windows-1252
+
+TEST(ListLine, EveryTextComesBackByteForByteAndNoMarkedLineCanBreak) {
+    // Lengths from 1 to 255 bytes meet every key, among them the one that
+    // turns NUL into the end-of-file byte; random bytes are no UTF-8 at all.
+    std::mt19937 rng(1998);
+    std::vector<std::string> texts = {"/home/Łukasz/Termine ☃/daten/Termif98.tmf", "/tmp/\xff\xfe\x80.tmf",
+                                      "/tmp/zwei\r\nZeilen.tmf", "/tmp/€uro ß.tmf", std::string(255, '\x81')};
+    for (std::size_t n = 1; n <= 255; ++n) {
+        std::string t;
+        for (std::size_t i = 0; i < n; ++i) t.push_back(static_cast<char>(1 + rng() % 255));
+        texts.push_back(t);
+    }
+    for (const std::string& text : texts) {
+        const std::string line = EncodeListLine(text);
+        EXPECT_EQ(DecodeListLine(line), text);
+        EXPECT_EQ(SplitCrLfLines(line + "\r\n" + line + "\r\n").size(), 2u);
+        if (!IsCp1252Representable(text) || Cp1252ToUtf8(Utf8ToCp1252(text)) != text) {
+            EXPECT_EQ(line.find_first_of("\r\n\x1a"s), std::string::npos);
+            // An older reader takes the line as Windows-1252 text: a name
+            // that starts with NUL names no file.
+            EXPECT_EQ(Cp1252ToUtf8(ScrambleText(line.substr(0, 255)))[0], '\0');
+        }
+    }
+}
+
+TEST_F(ListFiles, ProgramFolderOutsideWindows1252KeepsItsFilesAndSettings) {
+    const std::string folder = dir.path() + "Łukasz/Termine ☃/";
+    std::filesystem::create_directories(folder);
+    const std::string a = folder + "Termif98.tmf", b = existing("b.tmf");
+    dir.write("Łukasz/Termine ☃/Termif98.tmf", "x");
+    std::vector<std::string> lines = listLines({a, b});
+    lines[CheckDaily] = "1";
+    lines[CheckAtStart] = "0";
+    for (int k = 0; k < kListLineCount; ++k)
+        ListLines[static_cast<std::size_t>(k)] = lines[static_cast<std::size_t>(k)];
+    ASSERT_TRUE(SaveCheckList());
+    const std::string written = dir.read("Liste.dat");
+    EXPECT_EQ(CountCrLf(written), 121u);
+    for (int run = 0; run < 2; ++run) {
+        ResetProgramState();
+        ASSERT_TRUE(LoadCheckList());
+        EXPECT_EQ(CurrentFile(), a);
+        EXPECT_EQ(CheckList(1), b);
+        EXPECT_EQ(SettingsLines(CheckDaily), "1");
+        EXPECT_TRUE(messages().empty());
+        ASSERT_TRUE(SaveCheckList());
+        EXPECT_EQ(dir.read("Liste.dat"), written);
+    }
+}
