@@ -152,7 +152,9 @@ TEST_F(CheckListEdit, EveryCommandReportsWhetherItWasCarriedOut) {
         SCOPED_TRACE(c.command + " " + c.text);
         SetList(c.list);
         EXPECT_EQ(EditCheckList(c.text, c.command), c.result);
-        if (c.result != CheckListEditResult::Done) EXPECT_EQ(List(), c.list);
+        if (c.result != CheckListEditResult::Done) {
+            EXPECT_EQ(List(), c.list);
+        }
     }
 }
 
