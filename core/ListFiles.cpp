@@ -29,6 +29,23 @@ bool WriteLines(const std::string& path, const std::string* lines, std::size_t c
     return false;
 }
 
+// Something that is there but cannot be checked is not "vanished": the user
+// would look for a file that was deleted.
+std::string NoAppointmentFileText(PathKind kind) {
+    switch (kind) {
+        case PathKind::Directory:
+            return "ist ein Ordner, keine Termindatei, und wird aus der Prüfliste entfernt !";
+        case PathKind::Special:
+            return "ist vorhanden, aber keine Termindatei (sondern eine Pipe, ein Gerät oder ein Socket) "
+                   "und wird aus der Prüfliste entfernt !";
+        case PathKind::DanglingLink:
+            return "ist eine Verknüpfung, deren Ziel fehlt, keine Termindatei, und wird aus der Prüfliste "
+                   "entfernt !";
+        default:
+            return "Datei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !";
+    }
+}
+
 }  // namespace
 
 std::vector<std::string_view> SplitCrLfLines(std::string_view bytes) {
@@ -162,12 +179,13 @@ bool LoadCheckList() {
     bool removed = false;
     for (int slot = 0; slot < kCheckListSlots;) {
         const std::string name = CheckList(slot);
-        if (name.empty() || FileExists(name)) {
+        const PathKind kind = name.empty() ? PathKind::File : KindOfPath(name);
+        if (kind == PathKind::File) {
             ++slot;
             continue;
         }
         PlaySound("fehler", 1);
-        ShowMessage(name + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !");
+        ShowMessage(name + "\r\n" + NoAppointmentFileText(kind));
         EditCheckList(std::to_string(slot), "Raus");
         removed = true;  // the same slot number is examined again
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -366,6 +367,33 @@ TEST_F(ListFiles, FolderNamedInTheCheckListCountsAsVanished) {
     ASSERT_TRUE(LoadCheckList());
     EXPECT_EQ(CurrentFile(), "");
     EXPECT_EQ(messages().size(), 1u);
+}
+
+TEST_F(ListFiles, ThingsThatAreThereButAreNoAppointmentFilesAreCalledSo) {
+    std::filesystem::create_directory(dir.file("ordner.tmf"));
+    ASSERT_EQ(::mkfifo(dir.file("rohr.tmf").c_str(), 0644), 0);
+    std::filesystem::create_symlink(dir.file("ziel-fehlt.tmf"), dir.file("link.tmf"));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {dir.file("ordner.tmf"), "ist ein Ordner, keine Termindatei, und wird aus der Prüfliste entfernt !"},
+        {dir.file("rohr.tmf"), "ist vorhanden, aber keine Termindatei (sondern eine Pipe, ein Gerät oder ein "
+                               "Socket) und wird aus der Prüfliste entfernt !"},
+        {dir.file("link.tmf"), "ist eine Verknüpfung, deren Ziel fehlt, keine Termindatei, und wird aus der "
+                               "Prüfliste entfernt !"},
+        {dir.file("weg.tmf"), "Datei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !"},
+    };
+    const std::string kept = existing("bleibt.tmf");
+    std::vector<std::string> slots = {kept};
+    std::vector<std::string> expected;
+    for (const auto& [path, text] : cases) {
+        slots.push_back(path);
+        expected.push_back(path + "\r\n" + text);
+    }
+    dir.write("Liste.dat", FileOf(listLines(slots)));
+    ASSERT_TRUE(LoadCheckList());
+    EXPECT_EQ(messages(), expected);
+    EXPECT_EQ(CurrentFile(), kept);
+    EXPECT_EQ(CheckList(1), "");
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.file("rohr.tmf")));
 }
 
 TEST_F(ListFiles, GapBeforeAVanishedLastSlotNeitherHangsNorLosesFiles) {
