@@ -83,6 +83,8 @@ void ResetFileHeader() {
     EntryTable(HeaderVersion, 0) = Cell(VersionText);
     EntryTable(HeaderLastCheck, 0) = Cell(std::string());
     EntryCount = 0;
+    // An empty file is complete: it may be saved in full.
+    EntryTableContent = TableContent::Entries;
 }
 
 void ResetSettings() {

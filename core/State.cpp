@@ -3,6 +3,7 @@
 namespace tmf {
 
 EntryTableType EntryTable;
+TableContent EntryTableContent = TableContent::Entries;
 std::int32_t EntryCount = 0;
 std::int32_t Modified = 0;
 std::array<std::string, kListLineCount> ListLines;
@@ -41,6 +42,7 @@ bool TableOperationRunning() { return gTableOperations > 0; }
 
 void ResetProgramState() {
     EntryTable = EntryTableType();
+    EntryTableContent = TableContent::Entries;
     EntryCount = 0;
     Modified = 0;
     ListLines.fill({});
