@@ -135,6 +135,14 @@ void DecodeNumbers(const unsigned char* record, Row& row) {
 constexpr TextSlot kDateSlot = kTexts[2];
 static_assert(kDateSlot.field == TerminAm);
 
+constexpr std::int32_t kDateMessagesPerFile = 5;
+
+std::string DateErrorSummary(const std::string& name, std::int32_t more) {
+    return "Datumsfehler in " + name + " :\r\n\r\nWeitere " + std::to_string(more) +
+           " Einträge haben kein gültiges Datum.\r\nFür sie wird der 01.01.0100 angenommen.";
+}
+
+
 }  // namespace
 
 void DecodeRecord(const unsigned char* record, Row& row) {
@@ -187,6 +195,7 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
         EntryTable.row(0) = std::move(header);
         EntryCount = static_cast<std::int32_t>(*count);
         MarkReadable(name);
+        EntryTableContent = TableContent::HeaderOnly;
         return LoadResult::Loaded;
     }
 
@@ -203,7 +212,9 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
     const std::int32_t rows = std::min(n, available);
     ResizeEntryTable(rows);
     EntryTable.row(0) = std::move(header);
+    EntryTableContent = TableContent::Entries;
     ShowProgress("Lade...", 0.0f, static_cast<float>(n));
+    std::int32_t dateErrors = 0;
     for (std::int32_t i = 1; i <= rows; ++i) {
         Row& row = EntryTable.row(i);
         DecodeRecord(bytes + static_cast<std::size_t>(i) * kRecordSize, row);
@@ -211,11 +222,22 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
         // Stored dates are normalised already; only the others, 29 February
         // and years before 0100 need the validation with its message.
         if (!IsNormalizedDate(date) || (date[0] == '2' && date[1] == '9' && date[3] == '0' && date[4] == '2') ||
-            (date[6] == '0' && date[7] == '0'))
-            row[TerminAm] = Cell(ValidateDate(date));
+            (date[6] == '0' && date[7] == '0')) {
+            int code = 0;
+            std::string checked = CheckDateText(date, code);
+            if (code != 0) {
+                // A file of random bytes under a valid header would ask for
+                // one box per entry: a few show what is wrong, one sums up.
+                if (++dateErrors <= kDateMessagesPerFile) ShowMessage(DateErrorMessage(code, checked));
+                checked = kFallbackDate;
+            }
+            row[TerminAm] = Cell(std::move(checked));
+        }
         if (i % 10 == 0 || i == n) ShowProgress("Lade...", static_cast<float>(i), static_cast<float>(n));
     }
     MarkReadable(name);
+    if (dateErrors > kDateMessagesPerFile)
+        ShowMessage(DateErrorSummary(name, dateErrors - kDateMessagesPerFile));
     if (rows < n) {
         ShowMessage("Dateiende bei " + std::to_string(rows) + " einträgen erreicht !");
         EntryTable(HeaderCount, 0) = Cell(rows);
@@ -237,9 +259,10 @@ bool SaveAppointmentFile(const std::string& name, std::string_view mode, std::st
     if (option == "Datum") EntryTable(HeaderLastCheck, 0) = Cell(FormatDate(Today()));
     const bool all = mode == "Alles";
     const std::int32_t n = all ? EntryCount : 0;
-    if (n < 0 || n > EntryTable.lastRow()) {
+    if (all && (EntryTableContent == TableContent::HeaderOnly || n < 0 || n > EntryTable.lastRow())) {
         // Only a header was read (or the count is broken): writing the table
-        // now would replace the file's entries by empty records.
+        // now would replace the file's entries by empty records, or by the
+        // rows of the file loaded before, however many it had.
         ShowMessage("Die Datei " + name + " konnte nicht gespeichert werden !\r\n"
                     "Die Einträge sind nicht vollständig geladen.", MessageKind::Error);
         return false;

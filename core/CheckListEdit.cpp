@@ -7,6 +7,9 @@
 #include "State.h"
 
 namespace tmf {
+namespace {
+constexpr std::size_t kMaxPathLength = 255;  // the width of a check-list slot
+}
 
 int UsedCheckListSlots() {
     int used = 0;
@@ -15,28 +18,30 @@ int UsedCheckListSlots() {
     return used;
 }
 
-bool FitsCheckList(const std::string& path) {
-    // A cut path would name another file: the current file would be one that
-    // was never loaded, and a later save would write to the cut name.
-    if (Utf8Length(path) > kMaxCheckListPath) {
-        ShowMessage(path + "\r\nDieser Dateiname ist länger als 255 Zeichen und läßt sich in der Prüfliste "
-                           "nicht speichern. Bitte wählen Sie einen kürzeren Namen.");
-        return false;
-    }
-    if (!SurvivesListFile(path)) {
-        ShowMessage(path + "\r\nDieser Dateiname läßt sich in der Prüfliste nicht speichern. "
-                           "Bitte benennen Sie die Datei um.");
-        return false;
-    }
-    return true;
+std::string CheckListPathRefusal(const std::string& path) {
+    if (Utf8Length(path) > kMaxPathLength)
+        return path +
+               "\r\nDer Dateiname ist länger als 255 Zeichen und läßt sich in der Prüfliste nicht "
+               "speichern. Bitte wählen Sie einen kürzeren Namen.";
+    if (!SurvivesListFile(path))
+        return path +
+               "\r\nDieser Dateiname läßt sich in der Prüfliste nicht speichern. "
+               "Bitte benennen Sie die Datei um.";
+    return {};
 }
 
-void EditCheckList(const std::string& text, std::string_view command) {
+bool FitsCheckList(const std::string& path) {
+    const std::string refusal = CheckListPathRefusal(path);
+    if (!refusal.empty()) ShowMessage(refusal);
+    return refusal.empty();
+}
+
+CheckListEditResult EditCheckList(const std::string& text, std::string_view command) {
     const int used = UsedCheckListSlots();
     if (command == "Neu") {
         if (used >= kCheckListSlots) {
             ShowMessage("Prüfliste ist Voll !");
-            return;
+            return CheckListEditResult::ListFull;
         }
         // The program keeps the used slots together, but a "Liste.dat" from
         // elsewhere may have gaps: look at every slot, and move only the
@@ -44,27 +49,36 @@ void EditCheckList(const std::string& text, std::string_view command) {
         for (int k = 0; k < kCheckListSlots; ++k) {
             if (!CheckList(k).empty() && SameFile(CheckList(k), text)) {
                 std::swap(CheckList(k), CheckList(0));
-                return;
+                return CheckListEditResult::Done;
             }
         }
-        if (!FitsCheckList(text)) return;
+        if (const std::string refusal = CheckListPathRefusal(text); !refusal.empty()) {
+            ShowMessage(refusal);
+            return CheckListEditResult::PathRefused;
+        }
         int firstFree = 0;
         while (!CheckList(firstFree).empty()) ++firstFree;
         for (int k = firstFree - 1; k >= 0; --k) CheckList(k + 1) = CheckList(k);
         CheckList(0) = text;
-    } else if (command == "Raus") {
+        return CheckListEditResult::Done;
+    }
+    if (command == "Raus") {
         auto k = ParseInteger(text);
-        if (!k || *k < 0 || *k >= kCheckListSlots || used == 0) return;
+        if (!k || *k < 0 || *k >= kCheckListSlots || used == 0) return CheckListEditResult::NotDone;
         for (int i = static_cast<int>(*k); i <= 99; ++i) CheckList(i) = CheckList(i + 1);
         // Moving up vacates the last slot. On a list without gaps that is the
         // last used one; with gaps, clearing the last used index would drop a
         // listed file and leave slot 100 doubled.
         CheckList(kCheckListSlots - 1).clear();
-    } else if (command == "Vorne") {
-        auto k = ParseInteger(text);
-        if (!k || *k < 0 || *k >= kCheckListSlots) return;
-        std::swap(CheckList(static_cast<int>(*k)), CheckList(0));
+        return CheckListEditResult::Done;
     }
+    if (command == "Vorne") {
+        auto k = ParseInteger(text);
+        if (!k || *k < 0 || *k >= kCheckListSlots) return CheckListEditResult::NotDone;
+        std::swap(CheckList(static_cast<int>(*k)), CheckList(0));
+        return CheckListEditResult::Done;
+    }
+    return CheckListEditResult::NotDone;
 }
 
 void ResetFileHeader() {
@@ -75,6 +89,8 @@ void ResetFileHeader() {
     EntryTable(HeaderVersion, 0) = Cell(VersionText);
     EntryTable(HeaderLastCheck, 0) = Cell(std::string());
     EntryCount = 0;
+    // An empty file is complete: it may be saved in full.
+    EntryTableContent = TableContent::Entries;
 }
 
 void ResetSettings() {

@@ -7,14 +7,30 @@
 
 namespace tmf {
 
+enum class CheckListEditResult {
+    Done,
+    ListFull,     // "Prüfliste ist Voll !" was shown; nothing changed
+    PathRefused,  // the path cannot be stored in "Liste.dat"; the reason was shown, nothing changed
+    NotDone,      // an unknown command or a slot number that names no slot
+};
+
 // "Neu" (text = path): make the file current, adding it at the front if it is
 // not listed; "Raus" (text = slot number): remove the slot; "Vorne" (text =
 // slot number): swap the slot with slot 0. Any other command does nothing.
-void EditCheckList(const std::string& text, std::string_view command);
-inline constexpr std::size_t kMaxCheckListPath = 255;
-// True when the path can stand in the check list as it is: at most 255
-// characters, and a stored line that reads back as the same path. Otherwise
-// says why (in German) and returns false; "Neu" refuses such a path.
+// A refusal is shown to the user here and reported to the caller, who must
+// then leave the current file as it is.
+CheckListEditResult EditCheckList(const std::string& text, std::string_view command);
+
+// Why a path cannot become a check-list slot, as EditCheckList shows it: a
+// path longer than the 255 characters of a slot (cutting it would name
+// another file), or one whose stored line would break "Liste.dat". Empty
+// when the path can be stored. For every place that makes a path current
+// without EditCheckList.
+std::string CheckListPathRefusal(const std::string& path);
+inline bool PathFitsCheckList(const std::string& path) {
+    return CheckListPathRefusal(path).empty();
+}
+// The same test, showing the refusal when there is one.
 bool FitsCheckList(const std::string& path);
 // Number of non-empty check-list slots.
 int UsedCheckListSlots();

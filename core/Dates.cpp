@@ -155,17 +155,20 @@ std::string DateErrorMessage(int code, std::string_view text) {
     return m;
 }
 
-std::string ValidateDate(std::string_view text, int* errorCode) {
-    int code = 0;
-    std::string result;
+std::string CheckDateText(std::string_view text, int& code) {
+    code = 0;
     auto date = ParseDate(text);
     if (!date) {
         code = 3;
-        result = std::string(text);
-    } else {
-        result = FormatDate(*date);
-        if ((date->day() == day{29} && date->month() == February) || date->year() < year{100}) code = 2;
+        return std::string(text);
     }
+    if ((date->day() == day{29} && date->month() == February) || date->year() < year{100}) code = 2;
+    return FormatDate(*date);
+}
+
+std::string ValidateDate(std::string_view text, int* errorCode) {
+    int code = 0;
+    std::string result = CheckDateText(text, code);
     if (errorCode) *errorCode = code;
     if (code == 0) return result;
     ShowMessage(DateErrorMessage(code, result));

@@ -41,6 +41,9 @@ int DateValue(std::chrono::year_month_day date, DateKind kind, std::chrono::sys_
 // 29 February and for years below 100 (code 2). errorCode, when given,
 // receives 0, 2 or 3.
 std::string ValidateDate(std::string_view text, int* errorCode = nullptr);
+// The same test without the message: the normalised text (the text itself
+// when it is no date) and in code 0, 2 or 3.
+std::string CheckDateText(std::string_view text, int& code);
 // The message ValidateDate shows for code c and the given text.
 std::string DateErrorMessage(int code, std::string_view text);
 

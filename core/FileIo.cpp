@@ -7,18 +7,17 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <random>
+
+#include "FileIoErrors.h"
 
 namespace tmf {
 namespace fs = std::filesystem;
 
-namespace {
+using detail::ErrnoText;
+using detail::NotRegularText;
+using detail::SetError;
 
-std::optional<std::size_t> gFailAfter;
-
-void SetError(IoError* error, const std::string& reason) {
-    if (error) error->reason = reason;
-}
+namespace detail {
 
 std::string ErrnoText(int err) {
     switch (err) {
@@ -30,52 +29,39 @@ std::string ErrnoText(int err) {
         case ENOENT: return "Datei oder Ordner nicht gefunden.";
         case EISDIR: return "Der Name bezeichnet einen Ordner.";
         case EIO: return "Ein-/Ausgabefehler.";
+        case ENXIO: return NotRegularText(S_IFIFO);
         default: return std::string("Systemfehler ") + std::to_string(err) + ".";
     }
 }
 
-// Writes everything or fails; honours the test hook.
-bool WriteAll(int fd, std::string_view bytes, off_t offset, bool positioned) {
-    std::size_t limit = bytes.size();
-    if (gFailAfter && *gFailAfter < limit) limit = *gFailAfter;
-    std::size_t done = 0;
-    while (done < limit) {
-        ssize_t n = positioned ? ::pwrite(fd, bytes.data() + done, limit - done, offset + static_cast<off_t>(done))
-                               : ::write(fd, bytes.data() + done, limit - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (limit < bytes.size()) {
-        errno = EIO;
-        return false;
-    }
-    return true;
+std::string NotRegularText(mode_t mode) {
+    if (S_ISDIR(mode)) return ErrnoText(EISDIR);
+    return "Der Name bezeichnet keine gewöhnliche Datei, sondern eine Pipe, ein Gerät oder einen Socket.";
 }
 
-void SyncDirectory(const std::string& dir) {
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-}  // namespace
-
-void SetWriteFailureAfterBytesForTesting(std::optional<std::size_t> bytes) { gFailAfter = bytes; }
+}  // namespace detail
 
 // Opens a plain file for reading; -1 (with the reason) for anything else.
+// A FIFO would hold the open until some writer comes, and opening a device
+// can have effects of its own, so the kind is looked at first and the open
+// itself never waits.
 static int OpenForReading(const std::string& path, struct stat& st, IoError* error) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (::stat(path.c_str(), &st) != 0) {
+        SetError(error, ErrnoText(errno));
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        SetError(error, NotRegularText(st.st_mode));
+        return -1;
+    }
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         SetError(error, ErrnoText(errno));
         return -1;
     }
+    // Something else may have taken the name in between.
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        SetError(error, S_ISDIR(st.st_mode) ? ErrnoText(EISDIR) : ErrnoText(errno));
+        SetError(error, NotRegularText(st.st_mode));
         ::close(fd);
         return -1;
     }
@@ -132,62 +118,16 @@ std::optional<std::string> ReadWholeFile(const std::string& path, IoError* error
     return data;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, IoError* error) {
-    std::error_code ec;
-    fs::path target(path);
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::canonical(target, ec);
-        if (!ec) target = resolved;
+PathKind KindOfPath(const std::string& path) {
+    struct stat st {};
+    if (path.empty()) return PathKind::Missing;
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISREG(st.st_mode)) return PathKind::File;
+        return S_ISDIR(st.st_mode) ? PathKind::Directory : PathKind::Special;
     }
-    fs::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
-    std::mt19937_64 rng(std::random_device{}());
-    std::string tmp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 20 && fd < 0; ++attempt) {
-        tmp = (dir / ("." + target.filename().string() + ".tmp" + std::to_string(rng() % 1000000))).string();
-        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) {
-        SetError(error, ErrnoText(errno));
-        return false;
-    }
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-    bool ok = WriteAll(fd, bytes, 0, false) && ::fsync(fd) == 0;
-    int err = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::rename(tmp.c_str(), target.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        SetError(error, ErrnoText(err));
-        return false;
-    }
-    SyncDirectory(dir.string());
-    return true;
-}
-
-bool WriteFileAt(const std::string& path, std::size_t offset, std::string_view bytes, IoError* error) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        SetError(error, ErrnoText(errno));
-        return false;
-    }
-    bool ok = WriteAll(fd, bytes, static_cast<off_t>(offset), true) && ::fsync(fd) == 0;
-    int err = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) SetError(error, ErrnoText(err));
-    return ok;
+    // A link whose target is gone is still something the user put there.
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return PathKind::DanglingLink;
+    return PathKind::Missing;
 }
 
 bool FileExists(const std::string& path) {

@@ -18,15 +18,29 @@ std::optional<std::string> ReadWholeFile(const std::string& path, IoError* error
 // At most the first limit bytes of the file (fewer when it is shorter).
 std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit, IoError* error = nullptr);
 
+// Reading and writing take plain files only: a folder, a FIFO or a device at
+// the name is refused with a reason and left as it is, and nothing waits for
+// the other end of a FIFO.
+
 // Writes a temporary file in the same folder, flushes it to disk and renames
 // it over path, so that a failure at any point leaves the old file intact.
-// A symbolic link is followed: its target is replaced, the link stays.
+// A symbolic link is followed: its target is replaced, the link stays. A file
+// the user may not write to is refused, as writing into it would be.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, IoError* error = nullptr);
 
 // Writes bytes at offset of an existing file (creating it when missing)
 // without truncating it, and flushes it to disk.
 bool WriteFileAt(const std::string& path, std::size_t offset, std::string_view bytes,
                  IoError* error = nullptr);
+
+// Removes the temporary files that saves of processes no longer running left
+// in the folder (a save killed half-way); returns how many. Every save calls
+// it for its own folder.
+int RemoveStaleTemporaryFiles(const std::string& folder);
+
+// What is at a path, links followed.
+enum class PathKind { Missing, File, Directory, Special, DanglingLink };
+PathKind KindOfPath(const std::string& path);
 
 bool FileExists(const std::string& path);  // an existing file, not a folder
 bool DirectoryExists(const std::string& path);

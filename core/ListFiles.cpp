@@ -1,6 +1,9 @@
 #include "ListFiles.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <optional>
 
 #include "CheckListEdit.h"
 #include "Cp1252.h"
@@ -14,9 +17,11 @@ namespace tmf {
 namespace {
 
 constexpr std::size_t kMaxLine = 255;
-// 121 lines of at most 255 bytes and CR LF: anything larger is no list file
-// (lines beyond 121 are ignored, but a file this large is something else).
-constexpr std::size_t kMaxListFileSize = static_cast<std::size_t>(kListLineCount) * (kMaxLine + 2);
+// 121 lines, each at most a marked line of 255 four-byte characters (two
+// letters a byte, marker, alphabet, padding) and CR LF: anything larger is
+// no list file (lines beyond 121 are ignored, but a file this large is
+// something else).
+constexpr std::size_t kMaxListFileSize = static_cast<std::size_t>(kListLineCount) * (2 * 4 * kMaxLine + 8);
 
 // Set when "Liste.dat" was there but could not be read, or held no list, in
 // this run: the settings then start from their defaults, and the first
@@ -49,6 +54,23 @@ bool WriteLines(const std::string& path, const std::string* lines, std::size_t c
     return false;
 }
 
+// Something that is there but cannot be checked is not "vanished": the user
+// would look for a file that was deleted.
+std::string NoAppointmentFileText(PathKind kind) {
+    switch (kind) {
+        case PathKind::Directory:
+            return "ist ein Ordner, keine Termindatei, und wird aus der Prüfliste entfernt !";
+        case PathKind::Special:
+            return "ist vorhanden, aber keine Termindatei (sondern eine Pipe, ein Gerät oder ein Socket) "
+                   "und wird aus der Prüfliste entfernt !";
+        case PathKind::DanglingLink:
+            return "ist eine Verknüpfung, deren Ziel fehlt, keine Termindatei, und wird aus der Prüfliste "
+                   "entfernt !";
+        default:
+            return "Datei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !";
+    }
+}
+
 }  // namespace
 
 std::vector<std::string_view> SplitCrLfLines(std::string_view bytes) {
@@ -66,11 +88,103 @@ std::vector<std::string_view> SplitCrLfLines(std::string_view bytes) {
     return lines;
 }
 
+namespace {
+
+// A text that Windows-1252 cannot hold exactly (a path with other
+// characters, or bytes that are no UTF-8 at all: on Linux a path is whatever
+// bytes the file system took) is stored as a marked line: a marker byte, the
+// first letter of one of four 16-letter alphabets, then every byte of the
+// text as two letters of that alphabet, then up to three padding characters.
+// - The marker is NUL in a line of up to 255 bytes. An older reader cuts a
+//   longer line to 255 bytes and unscrambles it with the key of 255, so
+//   there the marker is the byte that this reading turns into NUL.
+// - No text of the Windows-1252 form starts with NUL (paths and settings
+//   never do), so a marked line is never mistaken for one, and every line
+//   such a text gives is read as before.
+// - An older reader sees a name that starts with NUL, which names no file:
+//   it drops the slot as a vanished file instead of opening another one.
+// - The alphabet and the padding are chosen so that no byte of the
+//   scrambled line is CR, LF or the end-of-file byte 26: the line can never
+//   break, whatever the path, for this reader or an older one.
+constexpr std::array<unsigned char, 4> kAlphabets = {0x30, 0x41, 0x51, 0x61};  // '0', 'A', 'Q', 'a'
+constexpr unsigned char kPadFirst = 0x20, kPadLast = 0x2F;                     // outside every alphabet
+
+unsigned char Marker(std::size_t length) {
+    return length <= kMaxLine ? 0 : ScrambleKey(length) ^ ScrambleKey(kMaxLine);
+}
+
+bool BreaksLines(unsigned char plain, unsigned char key) {
+    const unsigned char b = plain ^ key;
+    return b == '\n' || b == '\r' || b == 26;
+}
+
+bool StoredAsCp1252(std::string_view utf8) {
+    if (!utf8.empty() && utf8[0] == '\0') return false;
+    return Cp1252ToUtf8(Utf8ToCp1252(utf8)) == utf8;
+}
+
+std::string EncodeMarked(std::string_view text) {
+    for (std::size_t pad = 0; pad < 4; ++pad) {
+        const std::size_t length = 2 + 2 * text.size() + pad;
+        const unsigned char key = ScrambleKey(length);
+        const unsigned char marker = Marker(length);
+        if (BreaksLines(marker, key)) continue;
+        for (unsigned char base : kAlphabets) {
+            bool clean = true;
+            for (unsigned v = 0; v < 16 && clean; ++v)
+                clean = !BreaksLines(static_cast<unsigned char>(base + v), key);
+            unsigned char padChar = kPadFirst;
+            while (pad > 0 && padChar <= kPadLast && BreaksLines(padChar, key)) ++padChar;
+            if (!clean || padChar > kPadLast) continue;
+            std::string line(1, static_cast<char>(marker));
+            line.reserve(length);
+            line.push_back(static_cast<char>(base));
+            for (char c : text) {
+                const auto b = static_cast<unsigned char>(c);
+                line.push_back(static_cast<char>(base + (b >> 4)));
+                line.push_back(static_cast<char>(base + (b & 0x0F)));
+            }
+            line.append(pad, static_cast<char>(padChar));
+            return ScrambleText(line);
+        }
+    }
+    // Four alphabets against three bad bytes, over at least two keys: one
+    // of them always fits.
+    return ScrambleText(Utf8ToCp1252(text));
+}
+
+std::optional<std::string> DecodeMarked(std::string_view bytes) {
+    if (bytes.size() < 2) return std::nullopt;
+    const std::string line = ScrambleText(bytes);
+    const auto base = static_cast<unsigned char>(line[1]);
+    if (static_cast<unsigned char>(line[0]) != Marker(bytes.size()) ||
+        std::find(kAlphabets.begin(), kAlphabets.end(), base) == kAlphabets.end())
+        return std::nullopt;
+    auto digit = [&](std::size_t i) {
+        return static_cast<unsigned>(static_cast<unsigned char>(line[i]) - base);
+    };
+    std::string text;
+    std::size_t i = 2;
+    for (; i + 1 < line.size() && digit(i) < 16 && digit(i + 1) < 16; i += 2)
+        text.push_back(static_cast<char>(digit(i) << 4 | digit(i + 1)));
+    for (; i < line.size(); ++i)
+        if (static_cast<unsigned char>(line[i]) < kPadFirst || static_cast<unsigned char>(line[i]) > kPadLast)
+            return std::nullopt;
+    return text;
+}
+
+}  // namespace
+
 std::string DecodeListLine(std::string_view bytes) {
+    if (auto marked = DecodeMarked(bytes)) return *marked;
     return Cp1252ToUtf8(ScrambleText(bytes.substr(0, kMaxLine)));
 }
 
-std::string EncodeListLine(std::string_view utf8) { return ScrambleText(Utf8ToCp1252(utf8, kMaxLine)); }
+std::string EncodeListLine(std::string_view utf8) {
+    const std::string text = Utf8Left(utf8, kMaxLine);
+    if (StoredAsCp1252(text)) return ScrambleText(Utf8ToCp1252(text));
+    return EncodeMarked(text);
+}
 
 bool SurvivesListFile(std::string_view utf8) { return EncodeListLine(utf8).find("\r\n") == std::string::npos; }
 
@@ -101,12 +215,13 @@ bool LoadCheckList() {
     bool removed = false;
     for (int slot = 0; slot < kCheckListSlots;) {
         const std::string name = CheckList(slot);
-        if (name.empty() || FileExists(name)) {
+        const PathKind kind = name.empty() ? PathKind::File : KindOfPath(name);
+        if (kind == PathKind::File) {
             ++slot;
             continue;
         }
         PlaySound("fehler", 1);
-        ShowMessage(name + "\r\nDatei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !");
+        ShowMessage(name + "\r\n" + NoAppointmentFileText(kind));
         EditCheckList(std::to_string(slot), "Raus");
         removed = true;  // the same slot number is examined again
     }
@@ -127,7 +242,9 @@ void ForgetListLoadFailure() { gKeepOldList = false; }
 
 void LoadTermNames() {
     const std::string path = DataDir + kTermNamesFileName;
-    if (!FileExists(path)) {
+    // Only when nothing is there: a folder or a FIFO of that name is
+    // reported as unreadable below, and left as it is.
+    if (KindOfPath(path) == PathKind::Missing) {
         ShowMessage("Datei >Termin.dat< nicht gefunden. Leere Datei wird angelegt.\r"
                     "Geben Sie Terminbezeichnungen über ANFÜGEN ein.");
         SaveTermNames();

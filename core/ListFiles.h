@@ -15,8 +15,12 @@ inline constexpr const char* kTermNamesFileName = "Termin.dat";
 // last line without CR LF counts too.
 std::vector<std::string_view> SplitCrLfLines(std::string_view bytes);
 
-// One line of these files to UTF-8: at most 255 bytes, unscrambled with the
-// key of its length.
+// One line of these files to UTF-8 and back: the Windows-1252 bytes,
+// scrambled with the key of the line's length (a line of the Windows-1252
+// form is read up to 255 bytes). Any text that does not come back exactly
+// that way (characters beyond Windows-1252, bytes that are no UTF-8) takes a
+// marked form that gives back every byte; see ListFiles.cpp. At most 255
+// characters are stored.
 std::string DecodeListLine(std::string_view bytes);
 std::string EncodeListLine(std::string_view utf8);
 // False for a text whose scrambled form holds the pair CR LF: written as a

@@ -6,6 +6,7 @@
 namespace tmf {
 
 EntryTableType EntryTable;
+TableContent EntryTableContent = TableContent::Entries;
 std::int32_t EntryCount = 0;
 std::int32_t Modified = 0;
 std::array<std::string, kListLineCount> ListLines;
@@ -49,6 +50,7 @@ void ResetProgramState() {
     ForgetAllLoadFailures();
     ForgetListLoadFailure();
     EntryTable = EntryTableType();
+    EntryTableContent = TableContent::Entries;
     EntryCount = 0;
     Modified = 0;
     ListLines.fill({});

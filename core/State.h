@@ -34,7 +34,13 @@ inline constexpr const char* kModeEdit = "Eintrag BEARBEITEN";
 inline constexpr const char* kModeCheck = "Prüfen";
 inline constexpr const char* kModeDelete = "löschen";
 
+// What the entry table holds of its file: every entry, or only the header
+// record of a header-only load (the rows beyond it belong to whatever was
+// there before). Only a table of entries may be saved in full.
+enum class TableContent { Entries, HeaderOnly };
+
 extern EntryTableType EntryTable;
+extern TableContent EntryTableContent;
 extern std::int32_t EntryCount;
 extern std::int32_t Modified;
 extern std::array<std::string, kListLineCount> ListLines;

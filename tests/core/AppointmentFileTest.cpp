@@ -367,6 +367,48 @@ TEST_F(AppointmentFile, FullSaveAfterHeaderOnlyLoadRefusesToDropTheEntries) {
     EXPECT_EQ(messages()[0].rfind("Die Datei " + path + " konnte nicht gespeichert werden !", 0), 0u);
 }
 
+TEST_F(AppointmentFile, FullSaveAfterHeaderOnlyLoadIsRefusedWhateverTheTableHolds) {
+    // The table still holds the five rows of the file loaded before: enough
+    // rows for the three the header promises, none of them this file's.
+    dir.write("Gross.tmf", test::AppointmentFileBytes({{"G1"}, {"G2"}, {"G3"}, {"G4"}, {"G5"}}));
+    const std::string original = test::AppointmentFileBytes({{"A"}, {"B"}, {"C"}});
+    dir.write("Familie.tmf", original);
+    ASSERT_EQ(LoadAppointmentFile(dir.file("Gross.tmf"), "Alles"), LoadResult::Loaded);
+    ASSERT_EQ(LoadAppointmentFile(path, ""), LoadResult::Loaded);
+    ASSERT_EQ(EntryCount, 3);
+    EXPECT_FALSE(SaveAppointmentFile(path, "Alles", "Datum"));
+    EXPECT_EQ(dir.read("Familie.tmf"), original);
+    // A header-only save is what such a table is for.
+    EXPECT_TRUE(SaveAppointmentFile(path, "", ""));
+    // Once the file is loaded in full, or a new file is started, the table
+    // is whole again.
+    ASSERT_EQ(LoadAppointmentFile(path, "Alles"), LoadResult::Loaded);
+    EXPECT_TRUE(SaveAppointmentFile(path, "Alles", ""));
+    ASSERT_EQ(LoadAppointmentFile(path, ""), LoadResult::Loaded);
+    ResetData("F[]", "");
+    EXPECT_TRUE(SaveAppointmentFile(dir.file("Neu.tmf"), "Alles", ""));
+}
+
+TEST_F(AppointmentFile, BadDatesShowAFewMessagesPerFileAndSumUpTheRest) {
+    for (int bad : {1, 5, 6, 12}) {
+        SCOPED_TRACE(bad);
+        platform.messages.clear();
+        std::vector<EntrySpec> entries(static_cast<std::size_t>(bad), EntrySpec{.termin = "kein Datum"});
+        entries.push_back({.vorname = "gut", .termin = "02.03.1990"});
+        dir.write("Familie.tmf", test::AppointmentFileBytes(entries));
+        ASSERT_EQ(LoadAppointmentFile(path, "Alles"), LoadResult::Loaded);
+        for (int r = 1; r <= bad; ++r) EXPECT_EQ(EntryTable(TerminAm, r), Cell("01.01.0100"));
+        EXPECT_EQ(EntryTable(TerminAm, bad + 1), Cell("02.03.1990"));
+        const auto shown = messages();
+        ASSERT_EQ(shown.size(), static_cast<std::size_t>(std::min(bad, 5) + (bad > 5 ? 1 : 0)));
+        for (int m = 0; m < std::min(bad, 5); ++m) EXPECT_EQ(shown[static_cast<std::size_t>(m)].rfind("Datumsfehler: 3", 0), 0u);
+        if (bad > 5) {
+            EXPECT_EQ(shown.back(), "Datumsfehler in " + path + " :\r\n\r\nWeitere " + std::to_string(bad - 5) +
+                                        " Einträge haben kein gültiges Datum.\r\nFür sie wird der 01.01.0100 angenommen.");
+        }
+    }
+}
+
 // --------------------------------------------------------------------- save
 
 TEST_F(AppointmentFile, FullSaveWritesCountPlusOneRecordsOfTheTable) {

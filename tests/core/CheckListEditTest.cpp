@@ -111,18 +111,51 @@ TEST_F(CheckListEdit, NeuOnAFullListRefusesEvenAListedFile) {
 }
 
 TEST_F(CheckListEdit, NeuRefusesAPathLongerThan255CharactersInsteadOfCuttingIt) {
-    // A cut path names another file: it would become current with nothing
-    // loaded, and a later save would write to the cut name.
+    // A cut path names another file: the program would show nothing loaded
+    // and a later save would write to the cut name.
     std::string path = "/", fits = "/";
-    for (int i = 0; i < 300; ++i) path += "ä";
+    for (int i = 0; i < 255; ++i) path += "ä";
     for (int i = 0; i < 254; ++i) fits += "ä";
-    SetList({"/d/alt.tmf"});
-    EditCheckList(path, "Neu");
-    EXPECT_EQ(List(), std::vector<std::string>{"/d/alt.tmf"});
+    SetList({"/d/a.tmf", "/d/b.tmf"});
+    EXPECT_EQ(EditCheckList(path, "Neu"), CheckListEditResult::PathRefused);
+    EXPECT_EQ(List(), (std::vector<std::string>{"/d/a.tmf", "/d/b.tmf"}));
     ASSERT_EQ(messages().size(), 1u);
-    EXPECT_NE(messages()[0].find("länger als 255 Zeichen"), std::string::npos);
-    EditCheckList(fits, "Neu");
+    EXPECT_EQ(messages()[0], path +
+                                 "\r\nDer Dateiname ist länger als 255 Zeichen und läßt sich in der "
+                                 "Prüfliste nicht speichern. Bitte wählen Sie einen kürzeren Namen.");
+    EXPECT_EQ(CheckListPathRefusal(path), messages()[0]);
+    EXPECT_EQ(EditCheckList(fits, "Neu"), CheckListEditResult::Done);
     EXPECT_EQ(CurrentFile(), fits);
+    EXPECT_TRUE(PathFitsCheckList(fits));
+}
+
+TEST_F(CheckListEdit, EveryCommandReportsWhetherItWasCarriedOut) {
+    struct Case {
+        std::vector<std::string> list;
+        std::string text;
+        std::string command;
+        CheckListEditResult result;
+    };
+    const std::vector<Case> cases = {
+        {{"/d/a.tmf"}, "/d/neu.tmf", "Neu", CheckListEditResult::Done},
+        {{"/d/a.tmf", "/d/b.tmf"}, "/d/b.tmf", "Neu", CheckListEditResult::Done},
+        {Full(), "/d/neu.tmf", "Neu", CheckListEditResult::ListFull},
+        {{"/d/a.tmf"}, "abcdefghijklmýú", "Neu", CheckListEditResult::PathRefused},  // breaks its line
+        {{"/d/a.tmf", "/d/b.tmf"}, "1", "Raus", CheckListEditResult::Done},
+        {{"/d/a.tmf"}, "x", "Raus", CheckListEditResult::NotDone},
+        {{"/d/a.tmf"}, "101", "Raus", CheckListEditResult::NotDone},
+        {{"/d/a.tmf", "/d/b.tmf"}, "1", "Vorne", CheckListEditResult::Done},
+        {{"/d/a.tmf"}, "-1", "Vorne", CheckListEditResult::NotDone},
+        {{"/d/a.tmf"}, "/d/neu.tmf", "Anders", CheckListEditResult::NotDone},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command + " " + c.text);
+        SetList(c.list);
+        EXPECT_EQ(EditCheckList(c.text, c.command), c.result);
+        if (c.result != CheckListEditResult::Done) {
+            EXPECT_EQ(List(), c.list);
+        }
+    }
 }
 
 TEST_F(CheckListEdit, NeuLeavesTheSettingsAlone) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -368,6 +369,33 @@ TEST_F(ListFiles, FolderNamedInTheCheckListCountsAsVanished) {
     EXPECT_EQ(messages().size(), 1u);
 }
 
+TEST_F(ListFiles, ThingsThatAreThereButAreNoAppointmentFilesAreCalledSo) {
+    std::filesystem::create_directory(dir.file("ordner.tmf"));
+    ASSERT_EQ(::mkfifo(dir.file("rohr.tmf").c_str(), 0644), 0);
+    std::filesystem::create_symlink(dir.file("ziel-fehlt.tmf"), dir.file("link.tmf"));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {dir.file("ordner.tmf"), "ist ein Ordner, keine Termindatei, und wird aus der Prüfliste entfernt !"},
+        {dir.file("rohr.tmf"), "ist vorhanden, aber keine Termindatei (sondern eine Pipe, ein Gerät oder ein "
+                               "Socket) und wird aus der Prüfliste entfernt !"},
+        {dir.file("link.tmf"), "ist eine Verknüpfung, deren Ziel fehlt, keine Termindatei, und wird aus der "
+                               "Prüfliste entfernt !"},
+        {dir.file("weg.tmf"), "Datei ist nicht mehr vorhanden und wird aus der Prüfliste entfernt !"},
+    };
+    const std::string kept = existing("bleibt.tmf");
+    std::vector<std::string> slots = {kept};
+    std::vector<std::string> expected;
+    for (const auto& [path, text] : cases) {
+        slots.push_back(path);
+        expected.push_back(path + "\r\n" + text);
+    }
+    dir.write("Liste.dat", FileOf(listLines(slots)));
+    ASSERT_TRUE(LoadCheckList());
+    EXPECT_EQ(messages(), expected);
+    EXPECT_EQ(CurrentFile(), kept);
+    EXPECT_EQ(CheckList(1), "");
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.file("rohr.tmf")));
+}
+
 TEST_F(ListFiles, GapBeforeAVanishedLastSlotNeitherHangsNorLosesFiles) {
     // Not a file the program writes, but one a crash or an editor can leave.
     BoundedPlatform bounded;
@@ -531,8 +559,8 @@ TEST_F(ListFiles, TextsWhoseScrambledFormHoldsALineEndAreRecognisedAndKeptOffThe
 }
 
 TEST_F(ListFiles, AListFileThatFailedToLoadIsKeptBesideTheNewOneAndReportedOnce) {
-    // Far larger than 121 lines of 255 characters: something else, not a list.
-    const std::string junk(64 * 1024, '\x07');
+    // Far larger than 121 lines of the longest paths: something else, not a list.
+    const std::string junk(300 * 1024, '\x07');
     dir.write("Liste.dat", junk);
     EXPECT_FALSE(LoadCheckList());
     ASSERT_EQ(messages().size(), 1u);
@@ -549,4 +577,55 @@ TEST_F(ListFiles, AListFileThatFailedToLoadIsKeptBesideTheNewOneAndReportedOnce)
     EXPECT_TRUE(LoadCheckList());
     EXPECT_EQ(CurrentFile(), neu);
     EXPECT_EQ(messages().size(), 1u);
+}
+
+// ------------------------------------------- paths beyond Windows-1252
+
+TEST(ListLine, EveryTextComesBackByteForByteAndNoMarkedLineCanBreak) {
+    // Lengths from 1 to 255 bytes meet every key, among them the one that
+    // turns NUL into the end-of-file byte; random bytes are no UTF-8 at all.
+    std::mt19937 rng(1998);
+    std::vector<std::string> texts = {"/home/Łukasz/Termine ☃/daten/Termif98.tmf", "/tmp/\xff\xfe\x80.tmf",
+                                      "/tmp/zwei\r\nZeilen.tmf", "/tmp/€uro ß.tmf", std::string(255, '\x81')};
+    for (std::size_t n = 1; n <= 255; ++n) {
+        std::string t;
+        for (std::size_t i = 0; i < n; ++i) t.push_back(static_cast<char>(1 + rng() % 255));
+        texts.push_back(t);
+    }
+    for (const std::string& text : texts) {
+        const std::string line = EncodeListLine(text);
+        EXPECT_EQ(DecodeListLine(line), text);
+        EXPECT_EQ(SplitCrLfLines(line + "\r\n" + line + "\r\n").size(), 2u);
+        if (!IsCp1252Representable(text) || Cp1252ToUtf8(Utf8ToCp1252(text)) != text) {
+            EXPECT_EQ(line.find_first_of("\r\n\x1a"s), std::string::npos);
+            // An older reader takes the line as Windows-1252 text: a name
+            // that starts with NUL names no file.
+            EXPECT_EQ(Cp1252ToUtf8(ScrambleText(line.substr(0, 255)))[0], '\0');
+        }
+    }
+}
+
+TEST_F(ListFiles, ProgramFolderOutsideWindows1252KeepsItsFilesAndSettings) {
+    const std::string folder = dir.path() + "Łukasz/Termine ☃/";
+    std::filesystem::create_directories(folder);
+    const std::string a = folder + "Termif98.tmf", b = existing("b.tmf");
+    dir.write("Łukasz/Termine ☃/Termif98.tmf", "x");
+    std::vector<std::string> lines = listLines({a, b});
+    lines[CheckDaily] = "1";
+    lines[CheckAtStart] = "0";
+    for (int k = 0; k < kListLineCount; ++k)
+        ListLines[static_cast<std::size_t>(k)] = lines[static_cast<std::size_t>(k)];
+    ASSERT_TRUE(SaveCheckList());
+    const std::string written = dir.read("Liste.dat");
+    EXPECT_EQ(CountCrLf(written), 121u);
+    for (int run = 0; run < 2; ++run) {
+        ResetProgramState();
+        ASSERT_TRUE(LoadCheckList());
+        EXPECT_EQ(CurrentFile(), a);
+        EXPECT_EQ(CheckList(1), b);
+        EXPECT_EQ(SettingsLines(CheckDaily), "1");
+        EXPECT_TRUE(messages().empty());
+        ASSERT_TRUE(SaveCheckList());
+        EXPECT_EQ(dir.read("Liste.dat"), written);
+    }
 }
