@@ -5,6 +5,7 @@
 #include <string>
 
 #include "AppointmentFile.h"
+#include "CheckNotification.h"
 #include "CheckResults.h"
 #include "Dates.h"
 #include "FileIo.h"
@@ -155,6 +156,7 @@ bool CheckDates(std::string_view mode) {
     RunningGuard guard;
     bool currentLoaded = true;
     bool passedOverSoundPlayed = false;
+    CheckRunSummary summary;
     for (int slot = LastUsedSlot(); slot >= 0; --slot) {
         const std::string file = CheckList(slot);
         if (TheViews().splash) TheViews().splash->SetFileCaption(ExtractFileName(file));
@@ -173,6 +175,7 @@ bool CheckDates(std::string_view mode) {
         CheckResults(4, 0) = Cell(file);
 
         const bool findings = CheckEntries(sounds, passedOverSoundPlayed);
+        summary.AddResults();
         SaveAppointmentFile(file, "", "Datum");
         if (findings && TheViews().results) TheViews().results->ShowModal();
 
@@ -187,6 +190,7 @@ bool CheckDates(std::string_view mode) {
             }
         }
     }
+    if (auto notification = summary.notification()) Notify(*notification);
     return currentLoaded;
 }
 
