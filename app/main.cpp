@@ -1,6 +1,10 @@
 // Termifolio98: sets the title, installs the platform, creates the windows
 // (the splash's creation runs the whole start-up), then runs the event loop.
 #include <QApplication>
+#include <QPointer>
+#include <QWidget>
+
+#include "DesktopNotifications.h"
 
 #include "Ports.h"
 #include "Program.h"
@@ -15,9 +19,23 @@ int main(int argc, char** argv) {
     tmf::qt::QtPlatform platform;
     tmf::InstallPlatform(platform.platform());
     tmf::InstallEngineProgress();
+    // Installed before the windows: the start-up check already notifies.
+    tmf::qt::DesktopNotifications notifications;
+    tmf::ThePlatform().notifications = &notifications;
+    QPointer<QWidget> mainWindow;
+    notifications.setActivate([&mainWindow] {
+        if (!mainWindow) return;
+        mainWindow->showNormal();
+        mainWindow->raise();
+        mainWindow->activateWindow();
+    });
 
     Program program;
-    if (!program.Create([&](QWidget* main) { platform.desktop().setMainWindow(main); })) return 0;
+    if (!program.Create([&](QWidget* main) {
+            platform.desktop().setMainWindow(main);
+            mainWindow = main;
+        }))
+        return 0;
     TGebF::mainLoopRunning = true;
     return app.exec();
 }

@@ -9,6 +9,16 @@ namespace tmf {
 
 inline constexpr const char* kFallbackDate = "01.01.0100";
 
+// A date known only by day and month (an address book may leave the year
+// out) is stored in this year: the validation accepts it, no real entry
+// carries it, and the next anniversary, the check and the order by date work
+// from day and month as for any other date. Only what would count the years
+// from it (the age, the days since) has nothing to show.
+inline constexpr int kYearlessYear = 101;
+inline bool IsYearless(std::chrono::year_month_day date) {
+    return date.year() == std::chrono::year{kYearlessYear};
+}
+
 // A date text as the program reads it: "d.m.yyyy" with one or two digits for
 // day and month; a year of one or two digits is taken into the hundred years
 // around today (50 years back, 49 ahead); without a year, today's year.

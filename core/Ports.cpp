@@ -29,4 +29,8 @@ void ShowProgress(const std::string& text, float position, float total) {
     if (gPlatform.progress) gPlatform.progress->ShowProgress(text, position, total);
 }
 
+void Notify(const Notification& notification) {
+    if (gPlatform.notifications) gPlatform.notifications->Notify(notification);
+}
+
 }  // namespace tmf

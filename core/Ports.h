@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace tmf {
@@ -108,6 +109,21 @@ public:
     virtual void ShowProgress(const std::string& text, float position, float total) = 0;
 };
 
+// A desktop notification: a one-line summary and a body of a few lines.
+struct Notification {
+    std::string summary;
+    std::string body;
+    bool operator==(const Notification&) const = default;
+};
+
+class Notifications {
+public:
+    virtual ~Notifications() = default;
+    // Hands the notification to the desktop and returns at once; without a
+    // desktop that shows notifications nothing happens.
+    virtual void Notify(const Notification& notification) = 0;
+};
+
 struct Platform {
     Dialogs* dialogs = nullptr;
     Clock* clock = nullptr;
@@ -117,6 +133,7 @@ struct Platform {
     Autostart* autostart = nullptr;
     Desktop* desktop = nullptr;
     ProgressSink* progress = nullptr;
+    Notifications* notifications = nullptr;  // optional: none, no notifications
 };
 
 // A platform whose every port is one object, as the test, benchmark and
@@ -132,6 +149,7 @@ Platform WholePlatform(All& all) {
     p.autostart = &all;
     p.desktop = &all;
     p.progress = &all;
+    if constexpr (std::is_base_of_v<Notifications, All>) p.notifications = &all;
     return p;
 }
 
@@ -144,5 +162,6 @@ void ShowMessage(const std::string& text, MessageKind kind = MessageKind::Inform
 Answer Ask(const std::string& text, MessageKind kind, Buttons buttons);
 std::chrono::sys_days Today();
 void ShowProgress(const std::string& text, float position, float total);
+void Notify(const Notification& notification);
 
 }  // namespace tmf

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "AppointmentFile.h"
+#include "CheckNotification.h"
 #include "CheckResults.h"
 #include "CheckRules.h"
 #include "FileIo.h"
@@ -106,6 +107,7 @@ bool CheckDates(std::string_view mode) {
     TableOperation busy;
     bool currentLoaded = true;
     bool passedOverSoundPlayed = false;
+    CheckRunSummary summary;
     for (int slot = LastUsedSlot(); slot >= 0; --slot) {
         const std::string file = CheckList(slot);
         if (TheViews().splash) TheViews().splash->SetFileCaption(ExtractFileName(file));
@@ -124,6 +126,7 @@ bool CheckDates(std::string_view mode) {
         CheckResults(4, 0) = Cell(file);
 
         const bool findings = CheckEntries(sounds, passedOverSoundPlayed);
+        summary.AddResults();
         SaveAppointmentFile(file, "", "Datum");
         if (findings && TheViews().results) TheViews().results->ShowModal();
 
@@ -138,6 +141,7 @@ bool CheckDates(std::string_view mode) {
             }
         }
     }
+    if (auto notification = summary.notification()) Notify(*notification);
     return currentLoaded;
 }
 

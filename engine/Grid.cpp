@@ -43,7 +43,12 @@ void FillGrid() {
             const std::string text = date.asText();
             const auto parsed = ParseDate(text);
             const DateKind kind = choice == 1 ? DateKind::AJ : choice == 2 ? DateKind::AT : DateKind::NT;
-            row[4] = std::to_string(parsed ? DateValue(*parsed, kind, today) : DateValue(text, choice == 1 ? "AJ" : choice == 2 ? "AT" : "NT"));
+            // Years or days since a date whose year nobody knows would be made up.
+            if (parsed && kind != DateKind::NT && IsYearless(*parsed)) {
+                row[4].clear();
+            } else {
+                row[4] = std::to_string(parsed ? DateValue(*parsed, kind, today) : DateValue(text, choice == 1 ? "AJ" : choice == 2 ? "AT" : "NT"));
+            }
         }
         if (r % 10 == 0 || r == n) {
             if (view) view->SetStatusPanel(2, "Einträge: " + std::to_string(r));

@@ -294,7 +294,10 @@ void TEinF::FillFromEntry(int row) {
 
 void TEinF::UpdateInformationLine() {
     const std::string d = FieldDate(ui->MaskEdit1->text());
-    const std::string line = std::to_string(DateValue(d, "AJ")) + " Jahre, hat am " + AnniversaryWeekday(d) +
+    // No age for a date kept without its year.
+    const auto parsed = ParseDate(d);
+    const std::string age = parsed && IsYearless(*parsed) ? "" : std::to_string(DateValue(d, "AJ")) + " Jahre, ";
+    const std::string line = age + "hat am " + AnniversaryWeekday(d) +
                              " in " + std::to_string(DateValue(d, "NT")) + " Tage(n) " +
                              ui->ComboBox1->currentText().toStdString() + ".";
     ui->Memo1->setPlainText(QString::fromStdString(line));

@@ -12,6 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth imagemagick poppler-utils desktop-file-utils
   clang libclang-rt-14-dev
+  python3-vobject python3-icalendar python3-dateutil dbus-daemon
 )
 
 install_packages() {

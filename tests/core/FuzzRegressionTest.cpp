@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../fuzz/FuzzReaders.h"
+#include "../fuzz/FuzzVCard.h"
 #include "CheckListEdit.h"
 #include "CoreFixture.h"
 #include "Cp1252.h"
@@ -182,4 +183,8 @@ TEST(WordWiseScrambling, EveryLengthAndUmlautPositionMatchesTheByteWiseRule) {
             ASSERT_EQ(back[Bemerkung], row[Bemerkung]) << "length " << length << ", umlaut at " << umlaut;
         }
     }
+}
+
+TEST_F(CoreTest, VCardInputsGiveStorableEntriesAndAWellFormedCalendar) {
+    RunAll("vcard", [](const std::string& bytes) { return fuzz::CheckVCard(bytes); });
 }

@@ -12,7 +12,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
 build="${BUILD_DIR:-$repo/build-fuzz}"
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(appointment_file list_files dates converter_output)
+[ ${#targets[@]} -gt 0 ] || targets=(appointment_file list_files dates converter_output vcard)
 
 CXX=clang++ cmake -S "$repo" -B "$build" -G Ninja -DTMF_FUZZ=ON -DTMF_WITH_QT=OFF \
     -DTMF_BUILD_TESTS=OFF -DTMF_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -25,7 +25,7 @@ shm=/dev/shm
 export TMF_FUZZ_SCRATCH="$(mktemp -d "$shm/tmf-fuzz-run.XXXXXX")"
 trap 'rm -rf "$TMF_FUZZ_SCRATCH"' EXIT
 
-declare -A max_len=([appointment_file]=4656 [list_files]=8192 [dates]=1024 [converter_output]=8192)
+declare -A max_len=([appointment_file]=4656 [list_files]=8192 [dates]=1024 [converter_output]=8192 [vcard]=8192)
 status=0
 for t in "${targets[@]}"; do
     work="$build/corpus/$t"

@@ -41,6 +41,7 @@ void ScriptedPlatform::clearRecords() {
     autostartCalls.clear();
     pumps = 0;
     mainWindowEnabled.clear();
+    notifications.clear();
     fileRequests.clear();
 }
 

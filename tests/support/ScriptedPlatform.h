@@ -32,7 +32,8 @@ class ScriptedPlatform : public Dialogs,
                          public Processes,
                          public Autostart,
                          public Desktop,
-                         public ProgressSink {
+                         public ProgressSink,
+                         public Notifications {
 public:
     ScriptedPlatform();
     ~ScriptedPlatform() override;
@@ -64,6 +65,7 @@ public:
     std::vector<std::string> autostartCalls;  // "add:path|name", "remove:name"
     int pumps = 0;
     std::vector<bool> mainWindowEnabled;
+    std::vector<Notification> notifications;  // every desktop notification sent
 
     std::vector<std::string> messageTexts() const;
     void clearRecords();
@@ -113,6 +115,7 @@ public:
     ScreenSize Screen() override { return screen; }
     std::string ActiveWindowName() override { return activeWindow; }
     void SetMainWindowEnabled(bool enabled) override { mainWindowEnabled.push_back(enabled); }
+    void Notify(const Notification& n) override { notifications.push_back(n); }
     // Progress
     void ShowProgress(const std::string& text, float position, float total) override {
         progress.push_back({text, position, total});

@@ -1,0 +1,251 @@
+// Reading address books and adding their dates to an appointment file.
+#include <cstdio>
+#include <string>
+
+#include "AppointmentFile.h"
+#include "CoreFixture.h"
+#include "Dates.h"
+#include "Sort.h"
+#include "VCard.h"
+#include "VCardImport.h"
+
+namespace tmf::test {
+namespace {
+
+using namespace std::string_literals;
+
+struct DateCase {
+    const char* text;
+    std::optional<VCardDay> expected;
+};
+
+TEST(VCardDates, EveryListedFormIsReadAndAnythingElseRefused) {
+    const DateCase cases[] = {
+        {"1980-06-15", VCardDay{1980, 6, 15}},
+        {"19800615", VCardDay{1980, 6, 15}},
+        {"--0615", VCardDay{0, 6, 15}},
+        {"--06-15", VCardDay{0, 6, 15}},
+        {"1980-06-15T10:00:00Z", VCardDay{1980, 6, 15}},
+        {"19800615T100000+0200", VCardDay{1980, 6, 15}},
+        {"--0615T0800", VCardDay{0, 6, 15}},
+        {"--0229", VCardDay{0, 2, 29}},  // a leap year's day; the import decides
+        {"1984-02-29", VCardDay{1984, 2, 29}},
+        {"1981-02-29", std::nullopt},
+        {"1980-13-01", std::nullopt},
+        {"--1340", std::nullopt},
+        {"0000-01-01", std::nullopt},
+        {"1980", std::nullopt},
+        {"--06", std::nullopt},
+        {"1980-6-15", std::nullopt},
+        {"", std::nullopt},
+        {"ungefähr 1950", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseVCardDate(c.text), c.expected) << c.text;
+}
+
+TEST(VCardDates, YearlessDaysGetTheMarkerYearAndUnstorableDaysNothing) {
+    EXPECT_EQ(StoredVCardDate({0, 3, 15}), "15.03.0101");
+    EXPECT_EQ(StoredVCardDate({1980, 6, 15}), "15.06.1980");
+    EXPECT_EQ(StoredVCardDate({1984, 2, 29}), std::nullopt);
+    EXPECT_EQ(StoredVCardDate({0, 2, 29}), std::nullopt);
+    EXPECT_EQ(StoredVCardDate({50, 1, 1}), std::nullopt);
+    // The marker year passes the program's own validation unchanged.
+    int code = -1;
+    EXPECT_EQ(ValidateDate("15.03.0101", &code), "15.03.0101");
+    EXPECT_EQ(code, 0);
+}
+
+TEST(VCardReader, Version21QuotedPrintableCharsetsAndSoftBreaks) {
+    const std::string file =
+        "BEGIN:VCARD\r\nVERSION:2.1\r\n"
+        "N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen;;;\r\n"
+        "TEL;HOME;VOICE:030 1234\r\n"
+        "TEL;WORK;FAX:030 9999\r\n"
+        "EMAIL;INTERNET:j@example.org\r\n"
+        "ADR;HOME;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:;;Hauptstra=C3=9Fe 1;Ber=\r\n"
+        "lin;;10115;Deutschland\r\n"
+        "BDAY:19800615\r\n"
+        "NOTE;ENCODING=QUOTED-PRINTABLE:endet mit =\r\n"
+        "END:VCARD\r\n"
+        "BEGIN:VCARD\nVERSION:2.1\nN:Zweite;Karte\nBDAY:--0101\nEND:VCARD\n";
+    const VCardFile f = ReadVCards(file);
+    ASSERT_EQ(f.contacts.size(), 2u);
+    const VCardContact& c = f.contacts[0];
+    EXPECT_EQ(c.familyName, "Müller");
+    EXPECT_EQ(c.givenName, "Jürgen");
+    EXPECT_EQ(c.phone, "030 1234");
+    EXPECT_EQ(c.fax, "030 9999");
+    EXPECT_EQ(c.email, "j@example.org");
+    EXPECT_EQ(c.addressLines, (std::vector<std::string>{"Hauptstraße 1", "10115 Berlin", "Deutschland"}));
+    ASSERT_EQ(c.dates.size(), 1u);
+    EXPECT_EQ(c.dates[0].day, (VCardDay{1980, 6, 15}));
+    // The stray '=' before END:VCARD must not swallow the next card.
+    EXPECT_EQ(f.contacts[1].familyName, "Zweite");
+}
+
+TEST(VCardReader, Version30FoldingEscapesGroupsAndPreferredValues) {
+    const std::string file =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\n"
+        "N:O'Brien\\, Jr.;Mary,Ann;;;\r\n"
+        "item1.TEL;TYPE=work,voice:111\r\n"
+        "TEL;TYPE=\"cell,pref\":222\r\n"
+        "TEL;TYPE=work,fax:333\r\n"
+        "ADR;TYPE=home;LABEL=\"a:b;c\":;;Lange \r\n"
+        " Straße 5\\nHof;Köln;;50667;\r\n"
+        "ANNIVERSARY:2001-09-08T00:00:00Z\r\n"
+        "X-EVOLUTION-ANNIVERSARY:2001-09-08\r\n"
+        "END:VCARD\r\n";
+    const VCardFile f = ReadVCards(file);
+    ASSERT_EQ(f.contacts.size(), 1u);
+    const VCardContact& c = f.contacts[0];
+    EXPECT_EQ(c.familyName, "O'Brien, Jr.");
+    EXPECT_EQ(c.givenName, "Mary Ann");
+    EXPECT_EQ(c.phone, "222");
+    EXPECT_EQ(c.fax, "333");
+    EXPECT_EQ(c.addressLines, (std::vector<std::string>{"Lange Straße 5 Hof", "50667 Köln"}));
+    ASSERT_EQ(c.dates.size(), 2u);
+    EXPECT_FALSE(c.dates[0].birthday);
+}
+
+TEST_F(CoreTest, Version40DatesGiveEntriesOrAreCountedAsSkipped) {
+    const std::string file =
+        "BEGIN:VCARD\r\nVERSION:4.0\r\n"
+        "N:Łukasiewicz;Łucja;;;\r\n"
+        "BDAY:--0315\r\n"
+        "ANNIVERSARY;VALUE=text:irgendwann\r\n"
+        "X-ANNIVERSARY:2001-02-30\r\n"
+        "EMAIL;PREF=1:l@example.org\r\n"
+        "END:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Nur Anzeigename\r\nBDAY:1984-02-29\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ohne Termin\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nN:;;;;\r\nFN:Nur Anzeigename\r\nBDAY:19700101\r\nEND:VCARD\r\n";
+    const VCardImportPlan plan = PlanVCardImport(ReadVCards(file), EntryTable, 0);
+    ASSERT_EQ(plan.rows.size(), 2u);
+    const Row& r = plan.rows[0];
+    EXPECT_EQ(r[Vorname].asText(), "Lucja");
+    EXPECT_EQ(r[Nachname].asText(), "Lukasiewicz");
+    EXPECT_EQ(r[TerminAm].asText(), "15.03.0101");
+    EXPECT_EQ(r[Terminart].asText(), kBirthdayTerm);
+    EXPECT_EQ(r[TelFaxMail].asText(), "\0\n\0\nl@example.org"s);
+    EXPECT_EQ(r[Warnung1].asInteger(), 0);
+    EXPECT_EQ(plan.rows[1][Nachname].asText(), "Nur Anzeigename");
+    EXPECT_EQ(plan.rows[1][Vorname].asText(), "");
+    // Text value, 30 February, 29 February, and the contact without a date.
+    EXPECT_EQ(plan.counts.skipped, 4);
+    EXPECT_EQ(plan.counts.added, 2);
+    EXPECT_EQ(plan.counts.namesChanged, 1);
+}
+
+TEST_F(CoreTest, SameNamesTermAndDayAreNotAddedTwice) {
+    EntryCount = 1;
+    ResizeEntryTable(1);
+    EntryTable(Vorname, 1) = Cell("Anna");
+    EntryTable(Nachname, 1) = Cell("Lukasiewicz");
+    EntryTable(TerminAm, 1) = Cell("15.06.1980");
+    EntryTable(Terminart, 1) = Cell(kBirthdayTerm);
+    const std::string file =
+        "BEGIN:VCARD\nN:Łukasiewicz;Anna\nBDAY:--0615\nANNIVERSARY:--0615\nEND:VCARD\n"
+        "BEGIN:VCARD\nN:Neu;Nina\nBDAY:1990-01-02\nEND:VCARD\n"
+        "BEGIN:VCARD\nN:Neu;Nina\nBDAY:1990-01-02\nEND:VCARD\n";
+    const VCardImportPlan plan = PlanVCardImport(ReadVCards(file), EntryTable, EntryCount);
+    ASSERT_EQ(plan.rows.size(), 2u);
+    EXPECT_EQ(plan.rows[0][Terminart].asText(), kAnniversaryTerm);
+    EXPECT_EQ(plan.rows[1][Nachname].asText(), "Neu");
+    EXPECT_EQ(plan.counts.alreadyThere, 2);
+}
+
+class VCardImportTest : public CoreTest {
+protected:
+    void SetUp() override {
+        CoreTest::SetUp();
+        target = dir.file("Ziel.tmf");
+        EntryCount = 1;
+        ResizeEntryTable(1);
+        EntryTable(HeaderLastCheck, 0) = Cell("10.06.2024");
+        EntryTable(HeaderSortChoice, 0) = Cell(SortLastName);
+        EntryTable(Vorname, 1) = Cell("Zacharias");
+        EntryTable(Nachname, 1) = Cell("Zuletzt");
+        EntryTable(TerminAm, 1) = Cell("01.02.1950");
+        EntryTable(Terminart, 1) = Cell(kBirthdayTerm);
+        ASSERT_TRUE(SaveAppointmentFile(target, "Alles", ""));
+        original = dir.read("Ziel.tmf");
+        dir.write("k.vcf", "BEGIN:VCARD\r\nN:Adam;Berta\r\nBDAY:1970-05-04\r\nTEL:1\r\nEND:VCARD\r\n");
+    }
+    VCardImportOutcome Import(bool answer = true) {
+        return ImportVCardFile(dir.file("k.vcf"), target, counts, [answer](const VCardImportCounts&) { return answer; });
+    }
+    std::string target, original;
+    VCardImportCounts counts;
+};
+
+TEST_F(VCardImportTest, ImportSavesSortedEntriesAndKeepsTheLastCheckDate) {
+    Modified = 1;
+    ASSERT_EQ(Import(), VCardImportOutcome::Imported);
+    EXPECT_EQ(Modified, 0);
+    EXPECT_EQ(counts.added, 1);
+    ResetProgramState();
+    ASSERT_EQ(LoadAppointmentFile(target, "Alles"), LoadResult::Loaded);
+    ASSERT_EQ(EntryCount, 2);
+    EXPECT_EQ(EntryTable(Nachname, 1).asText(), "Adam");  // sorted by last name
+    EXPECT_EQ(EntryTable(TerminAm, 1).asText(), "04.05.1970");
+    EXPECT_EQ(EntryTable(TelFaxMail, 1).asText(), "1");
+    EXPECT_EQ(EntryTable(HeaderLastCheck, 0).asText(), "10.06.2024");
+    EXPECT_EQ(VCardImportSummary(counts, dir.file("k.vcf")),
+              "vCard-Import aus k.vcf:\r\n\r\n1 Einträge hinzugefügt\r\n0 schon vorhanden\r\n"
+              "0 ohne verwendbares Datum übergangen\r\n0 Namen für die Speicherung angepaßt");
+}
+
+TEST_F(VCardImportTest, CancelledFailingAndOverfullImportsLeaveFileAndTable) {
+    Modified = 1;
+    EXPECT_EQ(Import(false), VCardImportOutcome::Cancelled);
+    EXPECT_EQ(dir.read("Ziel.tmf"), original);
+
+    SetWriteFailureAfterBytesForTesting(400);
+    EXPECT_EQ(Import(), VCardImportOutcome::Failed);
+    SetWriteFailureAfterBytesForTesting(std::nullopt);
+    EXPECT_EQ(dir.read("Ziel.tmf"), original);
+    EXPECT_EQ(EntryCount, 1);
+    EXPECT_EQ(EntryTable.lastRow(), 1);
+    EXPECT_EQ(EntryTable(Nachname, 1).asText(), "Zuletzt");
+    EXPECT_EQ(Modified, 1);
+
+    EntryCount = kMaxEntries;
+    ResizeEntryTable(kMaxEntries);
+    EXPECT_EQ(Import(), VCardImportOutcome::Failed);
+    EXPECT_EQ(dir.read("Ziel.tmf"), original);
+    EXPECT_EQ(EntryCount, kMaxEntries);
+    EXPECT_NE(messages().back().find("höchstens 32000"), std::string::npos);
+
+    EXPECT_EQ(ImportVCardFile(dir.file("fehlt.vcf"), target, counts, nullptr), VCardImportOutcome::Failed);
+    dir.write("leer.vcf", "kein vCard\r\n");
+    EXPECT_EQ(ImportVCardFile(dir.file("leer.vcf"), target, counts, nullptr), VCardImportOutcome::Failed);
+    EXPECT_EQ(dir.read("Ziel.tmf"), original);
+}
+
+TEST_F(CoreTest, AddressBookWrittenByVobjectIsImported) {
+    const std::string vcf = dir.file("vobject.vcf");
+    const std::string command = "/usr/bin/python3 " TMF_TEST_SCRIPTS "make_vcards.py " + vcf;
+    ASSERT_EQ(std::system(command.c_str()), 0) << "python3-vobject missing?";
+    std::optional<std::string> bytes = ReadWholeFile(vcf);
+    ASSERT_TRUE(bytes);
+    const VCardImportPlan plan = PlanVCardImport(ReadVCards(*bytes), EntryTable, 0);
+    ASSERT_EQ(plan.rows.size(), 3u);
+    const Row& anna = plan.rows[0];
+    EXPECT_EQ(anna[Nachname].asText(), "Lukasiewicz");
+    EXPECT_EQ(anna[TerminAm].asText(), "15.06.1980");
+    EXPECT_EQ(anna[TelFaxMail].asText(), "+49 30 123456\0\n+49 30 654321\0\nanna@example.org"s);
+    EXPECT_EQ(anna[Adresse].asText(), "Hauptstraße 1\0\n10115 Berlin\0\nDeutschland"s);
+    const Row& juergen = plan.rows[1];
+    EXPECT_EQ(juergen[Vorname].asText(), "Jürgen");
+    EXPECT_EQ(juergen[TerminAm].asText(), "15.03.0101");
+    EXPECT_EQ(juergen[Adresse].asText(),
+              "bei Schmidt, 2. Stock\0\nAm langen Weg zur Mühle hinter dem Bach 12a; Hinterhaus\0\n50667 Köln"s);
+    EXPECT_EQ(plan.rows[2][Terminart].asText(), kAnniversaryTerm);
+    EXPECT_EQ(plan.rows[2][TerminAm].asText(), "08.09.2001");
+    // No date, a text date, and 29 February of a common year.
+    EXPECT_EQ(plan.counts.skipped, 3);
+    EXPECT_EQ(plan.counts.namesChanged, 1);
+}
+
+}  // namespace
+}  // namespace tmf::test
