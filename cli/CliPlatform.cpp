@@ -72,9 +72,9 @@ std::uint64_t TerminalPlatform::TickMs() {
 
 void TerminalPlatform::SleepMs(int ms) { std::this_thread::sleep_for(milliseconds(ms)); }
 
-std::string TerminalPlatform::ProgramDir() { return ExtractFileDir(ProgramFile()); }
+std::string TerminalPlatform::ProgramDir() { return ExtractFileDir(RunningProgramFile()); }
 
-std::string ProgramFile() {
+std::string RunningProgramFile() {
     char buffer[4096];
     const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0) return {};
@@ -82,7 +82,7 @@ std::string ProgramFile() {
 }
 
 std::string FindDataFolder() {
-    const std::string beside = ExtractFileDir(ProgramFile()) + "daten";
+    const std::string beside = ExtractFileDir(RunningProgramFile()) + "daten";
     if (DirectoryExists(beside)) return beside + "/";
     // A relative XDG_DATA_HOME is to be ignored.
     const char* xdg = std::getenv("XDG_DATA_HOME");

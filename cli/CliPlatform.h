@@ -51,7 +51,7 @@ private:
 };
 
 // The running program file, resolved ("" when the system does not say).
-std::string ProgramFile();
+std::string RunningProgramFile();
 // The data folder of the windowed program: "daten/" beside the program file
 // (the build tree, an unpacked folder), otherwise the installed layout's
 // $XDG_DATA_HOME/Termifolio98/daten/. Ends in "/".

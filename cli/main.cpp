@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
 
     DataLock lock;
     if (options.stamp) {
-        if (!lock.take(DataDir, ExtractFileName(ProgramFile()))) {
+        if (!lock.take(DataDir, ExtractFileName(RunningProgramFile()))) {
             std::fprintf(stderr,
                          "termif98-check: Termifolio98 arbeitet gerade mit den Daten in %s.\n"
                          "Die Prüfung wird nicht gestempelt; beenden Sie das Programm und versuchen Sie es erneut.\n",

@@ -31,6 +31,9 @@ bool gKeepOldList = false;
 // Moves the unreadable "Liste.dat" aside under a free name. False when that
 // fails; the old file must not be written over then.
 bool SetOldListAside(const std::string& path) {
+    // A folder, pipe or device there is no list to keep; the writer refuses
+    // it and leaves it as it is.
+    if (KindOfPath(path) != PathKind::File) return true;
     std::string aside = path + ".defekt";
     for (int n = 2; FileExists(aside) && n < 1000; ++n) aside = path + ".defekt" + std::to_string(n);
     if (std::rename(path.c_str(), aside.c_str()) != 0 && FileExists(path)) {
@@ -201,10 +204,11 @@ bool LoadCheckList() {
         }
     }
     if (!data) {
-        gKeepOldList = true;
+        gKeepOldList = KindOfPath(path) == PathKind::File;
         ShowMessage("Die Datei " + path + " konnte nicht gelesen werden !\r\n" + error.reason +
-                        "\r\nDie Einstellungen beginnen neu; die alte Datei wird als " +
-                        ExtractFileName(path) + ".defekt aufbewahrt.",
+                        (gKeepOldList ? "\r\nDie Einstellungen beginnen neu; die alte Datei wird als " +
+                                            ExtractFileName(path) + ".defekt aufbewahrt."
+                                      : std::string()),
                     MessageKind::Error);
         return false;
     }
