@@ -245,3 +245,20 @@ TEST_F(DataSafety, ACutOrUnstorablePathIsRefusedAndTheCurrentFileStays) {
     EXPECT_EQ(EntryCount, 4);
     EXPECT_NE(platform.messageTexts().back().find("255"), std::string::npos);
 }
+
+TEST_F(DataSafety, SwitchingFilesInTheSettingsWritesAVanishedCurrentFileWhole) {
+    const std::string other = data + "Andere.tmf";
+    WriteAppointmentFileBytes(other, AppointmentFileBytes({{"Zoe", "Zett", "01.01.2001"}}));
+    StartWith({other});
+    std::filesystem::remove(current);  // deleted behind the program's back
+    program->EinstellF->show();
+    program->EinstellF->findChild<QListWidget*>("ListBox1")->setCurrentRow(1);
+    program->EinstellF->BitBtn2Click();  // "&Bearbeiten"
+    EXPECT_EQ(CurrentFile(), other);
+    // A header alone would promise four entries that are not there.
+    const auto back = ReadBack(current);
+    EXPECT_EQ(back.count, 4);
+    EXPECT_EQ(std::filesystem::file_size(current), 5 * kRecordSize);
+    EXPECT_EQ(back.rows[1][Vorname].asText(), "Anna");
+    program->EinstellF->hide();
+}
