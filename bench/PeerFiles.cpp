@@ -1,8 +1,9 @@
 // tmf_peer_files <folder> <count> <last check dd.mm.yyyy> [seed]: the same
 // people (names, dates, leads) as one appointment file, as the same entries
-// spread over 101 appointment files, and in the formats of three terminal
-// reminder tools, for bench/peers.sh:
-//   <folder>/one.tmf, <folder>/split/f000.tmf .. f100.tmf,
+// spread over a full check list of 101 appointment files, and in the formats
+// of three terminal reminder tools, for bench/peers.sh:
+//   <folder>/one.tmf,
+//   <folder>/daten/f000.tmf .. f100.tmf with their "Liste.dat",
 //   <folder>/birthdays, <folder>/reminders.rem, <folder>/calendar
 #include <cerrno>
 #include <cstdio>
@@ -13,7 +14,9 @@
 
 #include "AppointmentFile.h"
 #include "FileIo.h"
+#include "ListFiles.h"
 #include "SampleFiles.h"
+#include "State.h"
 
 namespace {
 
@@ -40,8 +43,12 @@ int main(int argc, char** argv) {
     const std::string folder = std::string(argv[1]) + "/";
     const std::string lastCheck = argv[3];
     const auto people = tmf::test::GenerateEntries(static_cast<int>(count), argc == 5 ? std::atoi(argv[4]) : 1);
-    std::filesystem::create_directories(folder + "split");
+    const std::string data = std::filesystem::absolute(folder + "daten").string() + "/";
+    std::filesystem::create_directories(data);
 
+    // The settings lines stay empty: the terminal program reads only the list.
+    std::string checkList;
+    for (int line = 0; line < tmf::kSettingsLineCount; ++line) checkList += "\r\n";
     bool ok = Write(folder + "one.tmf", tmf::test::AppointmentFileBytes(people, lastCheck));
     for (int f = 0; f < kSplitFiles; ++f) {
         const std::size_t from = people.size() * static_cast<std::size_t>(f) / kSplitFiles;
@@ -49,9 +56,11 @@ int main(int argc, char** argv) {
         const std::vector<tmf::test::EntrySpec> part(people.begin() + static_cast<long>(from),
                                                      people.begin() + static_cast<long>(to));
         char name[32];
-        std::snprintf(name, sizeof name, "split/f%03d.tmf", f);
-        ok = Write(folder + name, tmf::test::AppointmentFileBytes(part, lastCheck)) && ok;
+        std::snprintf(name, sizeof name, "f%03d.tmf", f);
+        ok = Write(data + name, tmf::test::AppointmentFileBytes(part, lastCheck)) && ok;
+        checkList += tmf::EncodeListLine(data + name) + "\r\n";
     }
+    ok = Write(data + tmf::kCheckListFileName, checkList) && ok;
 
     // Each tool gets the entry's first lead where its format has one.
     std::string birthdays, reminders, calendar = "LANG=utf-8\n";

@@ -40,26 +40,33 @@ struct FileCheck {
 
     Row details;  // the whole record, for a look that found something
 
-    // record: the entry's bytes when row holds only the fields the check
-    // decides on; nullptr when row is complete.
-    void entry(int e, Row& row, const unsigned char* record = nullptr) {
+    // An entry of the table (stamping).
+    void entry(int e, Row& row) {
         const EntryFindings f = CheckEntry(row, day);
+        if (count(f)) add(e, f, row[Loeschen].asBoolean(), row);
+    }
+    // An entry of a look, decoded in full only when it is to be shown.
+    void entry(int e, ScannedEntry& scanned) {
+        const EntryFindings f = CheckEntry(scanned.state, day);
+        if (!count(f)) return;
+        DecodeRecord(scanned.record, details);
+        details[TerminAm] = Cell(FormatDate(scanned.state.date));
+        add(e, f, scanned.loeschen, details);
+    }
+
+    // Keeps the counts; true when the entry has something to show.
+    bool count(const EntryFindings& f) {
         if (f.changed) Modified = 1;
         report.counts.add(f);
-        if (f.kind == NoFinding && !f.passedOver && f.days > options.aheadDays) return;
-        const Row* whole = &row;
-        if (record) {
-            DecodeRecord(record, details);
-            details[TerminAm] = row[TerminAm];
-            whole = &details;
-        }
-        const bool flagged = row[Loeschen].asBoolean();
-        const std::string term = (*whole)[Terminart].asText();
+        return f.kind != NoFinding || f.passedOver || f.days <= options.aheadDays;
+    }
+    void add(int e, const EntryFindings& f, bool flagged, const Row& row) {
+        const std::string term = row[Terminart].asText();
         if (f.kind != NoFinding)
-            report.findings.push_back({f.kind, Who(*whole), FindingText(f.kind, f.days, term), f.kind == DueToday && flagged});
-        if (f.passedOver) report.findings.push_back({PassedOver, Who(*whole), FindingText(PassedOver, f.days, term), flagged});
+            report.findings.push_back({f.kind, Who(row), FindingText(f.kind, f.days, term), f.kind == DueToday && flagged});
+        if (f.passedOver) report.findings.push_back({PassedOver, Who(row), FindingText(PassedOver, f.days, term), flagged});
         if (f.days <= options.aheadDays) {
-            upcoming.push_back(MakeUpcoming(*whole, f.days, day.today));
+            upcoming.push_back(MakeUpcoming(row, f.days, day.today));
             upcoming.back().file = file;
             upcoming.back().entry = e;
         }
@@ -87,7 +94,7 @@ LoadResult LookAtFile(FileCheck& check) {
     return ScanAppointmentFile(
         check.report.path,
         [&check](const Row& header) { check.day = MakeCheckDay(Today(), header[HeaderLastCheck].asText()); },
-        [&check](int e, Row& row, const unsigned char* record) { check.entry(e, row, record); });
+        [&check](int e, ScannedEntry& scanned) { check.entry(e, scanned); });
 }
 
 }  // namespace

@@ -9,15 +9,20 @@
 #include <string>
 
 #include "AppointmentFile.h"
+#include "CheckRules.h"
 #include "EntryTable.h"
 
 namespace tmf::cli {
 
-// onHeader is called once before the first entry. Each entry comes with its
-// row number (from 1), a row that holds only the fields the check decides
-// on (DecodeCheckFields, the date validated), and its record, from which
-// DecodeRecord gives the rest while the call lasts.
+struct ScannedEntry {
+    EntryState state;  // the date as the load leaves it after validation
+    bool loeschen = false;
+    const unsigned char* record = nullptr;  // for DecodeRecord while the call lasts
+};
+
+// onHeader is called once before the first entry, onEntry for each entry
+// with its row number (from 1).
 LoadResult ScanAppointmentFile(const std::string& path, const std::function<void(const Row& header)>& onHeader,
-                               const std::function<void(int entry, Row& row, const unsigned char* record)>& onEntry);
+                               const std::function<void(int entry, ScannedEntry& scanned)>& onEntry);
 
 }  // namespace tmf::cli

@@ -125,12 +125,7 @@ void ReportLoadFailure(const std::string& name) {
     ShowMessage(name + " konnte nicht geladen werden !");
 }
 
-void DecodeNumbers(const unsigned char* record, Row& row) {
-    row[Warnung1] = Cell(ReadInt16(record + kWarnung1At));
-    row[Warnung2] = Cell(ReadInt16(record + kWarnung2At));
-    row[Erreicht] = Cell(static_cast<int>(static_cast<std::int8_t>(record[kErreichtAt])));
-    row[Loeschen] = Cell(static_cast<int>(static_cast<std::int8_t>(record[kLoeschenAt])));
-}
+int ReadInt8(const unsigned char* at) { return static_cast<std::int8_t>(*at); }
 
 constexpr TextSlot kDateSlot = kTexts[2];
 static_assert(kDateSlot.field == TerminAm);
@@ -147,12 +142,20 @@ std::string DateErrorSummary(const std::string& name, std::int32_t more) {
 
 void DecodeRecord(const unsigned char* record, Row& row) {
     for (const auto& slot : kTexts) ReadText(record, slot, row[static_cast<std::size_t>(slot.field)].textToFill());
-    DecodeNumbers(record, row);
+    row[Warnung1] = Cell(ReadInt16(record + kWarnung1At));
+    row[Warnung2] = Cell(ReadInt16(record + kWarnung2At));
+    row[Erreicht] = Cell(static_cast<int>(static_cast<std::int8_t>(record[kErreichtAt])));
+    row[Loeschen] = Cell(static_cast<int>(static_cast<std::int8_t>(record[kLoeschenAt])));
 }
 
-void DecodeCheckFields(const unsigned char* record, Row& row) {
-    ReadText(record, kDateSlot, row[TerminAm].textToFill());
-    DecodeNumbers(record, row);
+void DecodeCheckFields(const unsigned char* record, CheckFields& fields) {
+    fields.dateLength = std::min<std::size_t>(record[kDateSlot.offset], kDateSlot.capacity);
+    XorCopy(record + kDateSlot.offset + 1, reinterpret_cast<unsigned char*>(fields.date), fields.dateLength,
+            ScrambleKey(fields.dateLength));
+    fields.warnung1 = ReadInt16(record + kWarnung1At);
+    fields.warnung2 = ReadInt16(record + kWarnung2At);
+    fields.erreicht = ReadInt8(record + kErreichtAt);
+    fields.loeschen = ReadInt8(record + kLoeschenAt);
 }
 
 void EncodeRecord(const Row& row, unsigned char* record) {

@@ -60,10 +60,18 @@ void ResetToTestFile();
 
 // One record in and out, for the file code, the tools and the fuzzers.
 void DecodeRecord(const unsigned char* record, Row& row);
-// Only what the check decides on: the date, both leads, `Erreicht` and
-// `Loeschen`; the other fields of row are left as they are. A look over a
-// large file decodes the rest of a record only when it has something to say.
-void DecodeCheckFields(const unsigned char* record, Row& row);
+// Only what the check decides on, straight from a record: the date's plain
+// bytes (Windows-1252, as stored) and the numbers. A look over a large file
+// decodes the rest of a record only when it has something to say.
+struct CheckFields {
+    char date[10];
+    std::size_t dateLength = 0;
+    int warnung1 = 0;
+    int warnung2 = 0;
+    int erreicht = 0;
+    int loeschen = 0;
+};
+void DecodeCheckFields(const unsigned char* record, CheckFields& fields);
 void EncodeRecord(const Row& row, unsigned char* record);
 
 }  // namespace tmf

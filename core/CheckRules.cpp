@@ -21,52 +21,64 @@ sys_days LastAnniversaryBefore(year_month_day date, sys_days today) {
     return anniversary < today ? anniversary : AnniversaryInYear(date, thisYear - years{1});
 }
 
-EntryFindings CheckEntry(Row& entry, const CheckDay& day) {
+EntryFindings CheckEntry(EntryState& entry, const CheckDay& day) {
     EntryFindings f;
-    // The load puts every date through the validation; a stray text counts as
-    // the fallback date, as everywhere else.
-    const std::string* text = entry[TerminAm].textIf();
-    const auto date = ParseDate(text ? *text : entry[TerminAm].asText()).value_or(year{100} / January / 1);
-    const int d = DateValue(date, DateKind::NT, day.today);
+    const int d = DateValue(entry.date, DateKind::NT, day.today);
     f.days = d;
 
-    const std::int64_t w1 = entry[Warnung1].asInteger();
-    if (w1 >= d) {
+    if (entry.warnung1 >= d) {
         f.firstWarning = true;
         f.kind = FirstWarning;
         // A given first warning is kept as the negated lead; a lead of 0 stays 0.
-        if (w1 >= 0) {
-            entry[Warnung1] = Cell(-w1);
-            f.changed = true;
+        if (entry.warnung1 >= 0) {
+            entry.warnung1 = -entry.warnung1;
+            entry.written |= EntryState::kWarnung1;
         }
     }
-    if (entry[Warnung2].asInteger() >= d) {
+    if (entry.warnung2 >= d) {
         f.secondWarning = true;
         f.kind = SecondWarning;
     }
-    std::int64_t erreicht = entry[Erreicht].asInteger();
     if (d == 0) {
         f.kind = DueToday;
-        if (erreicht == 0) {
-            entry[Erreicht] = Cell(erreicht = 1);
-            f.changed = true;
+        if (entry.erreicht == 0) {
+            entry.erreicht = 1;
+            entry.written |= EntryState::kErreicht;
         }
     }
 
-    if (day.lastCheck && erreicht == 0 && LastAnniversaryBefore(date, day.today) > *day.lastCheck) {
+    if (day.lastCheck && entry.erreicht == 0 && LastAnniversaryBefore(entry.date, day.today) > *day.lastCheck) {
         f.passedOver = true;
-        entry[Erreicht] = Cell(erreicht = 1);
-        f.changed = true;
+        entry.erreicht = 1;
+        entry.written |= EntryState::kErreicht;
     }
 
     // Once the date lies behind, the entry is armed again for its next
     // anniversary; a passed-over entry is re-armed in the same pass.
-    if (d > 0 && erreicht == 1) {
-        entry[Warnung1] = Cell(static_cast<std::int64_t>(std::llabs(entry[Warnung1].asInteger())));
-        entry[Warnung2] = Cell(static_cast<std::int64_t>(std::llabs(entry[Warnung2].asInteger())));
-        entry[Erreicht] = Cell(0);
-        f.changed = true;
+    if (d > 0 && entry.erreicht == 1) {
+        entry.warnung1 = std::llabs(entry.warnung1);
+        entry.warnung2 = std::llabs(entry.warnung2);
+        entry.erreicht = 0;
+        entry.written |= EntryState::kWarnung1 | EntryState::kWarnung2 | EntryState::kErreicht;
     }
+    f.changed = entry.written != 0;
+    return f;
+}
+
+EntryFindings CheckEntry(Row& entry, const CheckDay& day) {
+    // The load puts every date through the validation; a stray text counts as
+    // the fallback date, as everywhere else.
+    const std::string* text = entry[TerminAm].textIf();
+    EntryState state;
+    state.date = ParseDate(text ? *text : entry[TerminAm].asText()).value_or(year{100} / January / 1);
+    state.warnung1 = entry[Warnung1].asInteger();
+    state.warnung2 = entry[Warnung2].asInteger();
+    state.erreicht = entry[Erreicht].asInteger();
+    const EntryFindings f = CheckEntry(state, day);
+    // Only what the rules wrote goes back: a field they left keeps its form.
+    if (state.written & EntryState::kWarnung1) entry[Warnung1] = Cell(static_cast<std::int64_t>(state.warnung1));
+    if (state.written & EntryState::kWarnung2) entry[Warnung2] = Cell(static_cast<std::int64_t>(state.warnung2));
+    if (state.written & EntryState::kErreicht) entry[Erreicht] = Cell(static_cast<std::int64_t>(state.erreicht));
     return f;
 }
 

@@ -36,8 +36,21 @@ struct EntryFindings {
     bool changed = false;        // the entry's stored state changed
 };
 
+// What the rules read and keep of an entry.
+struct EntryState {
+    std::chrono::year_month_day date;
+    long long warnung1 = 0;
+    long long warnung2 = 0;
+    long long erreicht = 0;
+    // The fields the rules wrote, so that a caller keeps exactly those.
+    enum : unsigned { kWarnung1 = 1, kWarnung2 = 2, kErreicht = 4 };
+    unsigned written = 0;
+};
+
 // Decides the findings of one entry on the day and updates the entry's
 // warning state in place.
+EntryFindings CheckEntry(EntryState& entry, const CheckDay& day);
+// The same on an entry of the table.
 EntryFindings CheckEntry(Row& entry, const CheckDay& day);
 
 // The anniversary the passed-over test looks at: the most recent one before

@@ -35,10 +35,7 @@ year_month_day FallbackDate() { return year{100} / January / 1; }
 std::optional<year_month_day> ParseDate(std::string_view text) {
     // Stored dates are all "dd.mm.yyyy"; the check and the sort parse one
     // per entry, so that form is read directly.
-    if (IsNormalizedDate(text)) {
-        const auto two = [&](std::size_t at) { return static_cast<unsigned>((text[at] - '0') * 10 + (text[at + 1] - '0')); };
-        return year{static_cast<int>(two(6) * 100 + two(8))} / month{two(3)} / day{two(0)};
-    }
+    if (auto date = ParseNormalizedDate(text)) return date;
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
     std::size_t end = text.size();
@@ -94,15 +91,19 @@ std::string FormatDate(year_month_day date) {
 
 std::string FormatDate(sys_days date) { return FormatDate(year_month_day{date}); }
 
-bool IsNormalizedDate(std::string_view t) {
-    if (t.size() != 10 || t[2] != '.' || t[5] != '.') return false;
+std::optional<year_month_day> ParseNormalizedDate(std::string_view t) {
+    if (t.size() != 10 || t[2] != '.' || t[5] != '.') return std::nullopt;
     for (int k : {0, 1, 3, 4, 6, 7, 8, 9})
-        if (!IsDigit(t[static_cast<std::size_t>(k)])) return false;
+        if (!IsDigit(t[static_cast<std::size_t>(k)])) return std::nullopt;
     unsigned d = static_cast<unsigned>((t[0] - '0') * 10 + (t[1] - '0'));
     unsigned m = static_cast<unsigned>((t[3] - '0') * 10 + (t[4] - '0'));
     int y = (t[6] - '0') * 1000 + (t[7] - '0') * 100 + (t[8] - '0') * 10 + (t[9] - '0');
-    return y >= 1 && year_month_day{year{y}, month{m}, day{d}}.ok();
+    const year_month_day date{year{y}, month{m}, day{d}};
+    if (y < 1 || !date.ok()) return std::nullopt;
+    return date;
 }
+
+bool IsNormalizedDate(std::string_view t) { return ParseNormalizedDate(t).has_value(); }
 
 sys_days AnniversaryInYear(year_month_day date, year y) {
     year_month_day a{y, date.month(), date.day()};

@@ -24,6 +24,9 @@ inline bool IsYearless(std::chrono::year_month_day date) {
 // around today (50 years back, 49 ahead); without a year, today's year.
 // Years 1..9999. Nothing when the text is not a date of the calendar.
 std::optional<std::chrono::year_month_day> ParseDate(std::string_view text);
+// Only the stored form "dd.mm.yyyy" of a date of the calendar (years from 1);
+// nothing for any other text. For the loops over every entry.
+std::optional<std::chrono::year_month_day> ParseNormalizedDate(std::string_view text);
 // "dd.mm.yyyy", years below 1000 with leading zeros.
 std::string FormatDate(std::chrono::year_month_day date);
 std::string FormatDate(std::chrono::sys_days date);

@@ -85,6 +85,32 @@ TEST_F(CheckProgram, PrintsTheFindingsOfEachFileInCheckListOrderAndNamesTheBroke
     EXPECT_EQ(FolderSnapshot(dir.path()), before);
 }
 
+TEST_F(CheckProgram, ALookReadsBrokenFilesAsTheWindowedLoadDoes) {
+    // A look reads files its own lean way, stamping through the program's
+    // load: both must see the same dates and say the same about them.
+    const std::string odd = MakeFile("Schief.tmf",
+                                     {Entry("Anna Berg", "31.04.1990", 7), Entry("Bert Kurz", "29.02.2000", 200),
+                                      Entry("Cora Lang", "17.6.1980", 3), Entry("Dirk Mohn", "15.06.0050")},
+                                     "10.06.2024");
+    const std::string cut = MakeFile("Kurz.tmf", {Entry("Emil Nord", "16.06.1990", 1), Entry("Fritz Ost", "12.06.1970")},
+                                     "10.06.2024");
+    std::filesystem::resize_file(cut, 2 * kRecordSize + 100);  // the header promises 2 entries
+    WriteCheckList({odd, cut});
+
+    const ProgramRun look = Run({"-d", "15.06.2024", "-t", "3"});
+    const ProgramRun stamp = Run({"-d", "15.06.2024", "-t", "3", "-s"});
+
+    EXPECT_EQ(look.out, stamp.out);
+    EXPECT_EQ(look.err, stamp.err);
+    EXPECT_EQ(look.status, 1);
+    EXPECT_EQ(stamp.status, 1);
+    EXPECT_NE(look.err.find(cut + ": Dateiende bei 1 einträgen erreicht !"), std::string::npos);
+    EXPECT_NE(look.err.find(odd + ": Datumsfehler: 3\n\n31.04.1990 ist kein gültiges Datum !"), std::string::npos);
+    EXPECT_NE(look.err.find(odd + ": Datumsfehler: 2\n\n29.02.2000 ist kein gültiges Datum !"), std::string::npos);
+    EXPECT_NE(look.out.find("1.Warnung     Cora Lang, hat in 2 Tag(en) Geburtstag !"), std::string::npos);
+    EXPECT_NE(look.out.find("1.Warnung     Emil Nord, hat in 1 Tag(en) Geburtstag !"), std::string::npos);
+}
+
 TEST_F(CheckProgram, EmptyCheckListIsSaidAndNotAFailure) {
     WriteCheckList({});
     const ProgramRun run = Run({"-d", "15.06.2024"});
