@@ -91,6 +91,7 @@ installed = snapshot(prefix)
 for e in expected:
     check(e in installed, "nicht installiert: " + e)
 check(os.access(prefix + "/bin/termif98", os.X_OK), "termif98 ist nicht ausführbar")
+check(not os.path.exists(prefix + "/bin/Termif98"), "die Build-Datei Termif98 liegt im bin/")
 check(not os.path.exists(prefix + "/bin/daten"), "Datenordner neben dem installierten Programm")
 for s in (16, 22, 24, 32, 48, 64, 128, 256):
     with open(prefix + "/share/icons/hicolor/%dx%d/apps/termifolio98.png" % (s, s), "rb") as f:
