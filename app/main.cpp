@@ -1,24 +1,50 @@
-// Termifolio98: sets the title, installs the platform, creates the windows
-// (the splash's creation runs the whole start-up), then runs the event loop.
+// Termifolio98: reads the command line, sets the title, installs the
+// platform, makes sure it is the only copy on its data folder, creates the
+// windows (the splash's creation runs the whole start-up), then runs the
+// event loop.
 #include <QApplication>
 #include <QPointer>
 #include <QWidget>
+#include <cstdio>
 
+#include "CommandLine.h"
 #include "DesktopNotifications.h"
-
+#include "Funky.h"
+#include "Logo.h"
 #include "Ports.h"
 #include "Program.h"
 #include "Progress.h"
 #include "QtPlatform.h"
+#include "SingleInstance.h"
+#include "State.h"
 
 int main(int argc, char** argv) {
+    const tmf::app::CommandLine command = tmf::app::ParseCommandLine(argc, argv);
+    if (command.action != tmf::app::CommandLine::Action::Run) {
+        std::fputs(command.output.c_str(), command.exitCode == 0 ? stdout : stderr);
+        return command.exitCode;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Termifolio98");
+    // Lets the desktop match the windows to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName("termifolio98");
+    QApplication::setWindowIcon(tmf::logo::WindowIcon());
     tmf::qt::SetupGermanUi(app);
 
     tmf::qt::QtPlatform platform;
     tmf::InstallPlatform(platform.platform());
     tmf::InstallEngineProgress();
+    // Before anything in the data folder is read or written.
+    tmf::SetupFolders();
+    tmf::app::SingleInstance single(QString::fromStdString(tmf::DataDir));
+    if (single.Acquire() == tmf::app::SingleInstance::Result::HeldByOther) {
+        // An unattended start (the login's background check) must not pull
+        // the running copy to the front.
+        if (!tmf::app::BackgroundModeSet(QString::fromStdString(tmf::DataDir))) single.WakeRunningCopy();
+        return 0;
+    }
+
     // Installed before the windows: the start-up check already notifies.
     tmf::qt::DesktopNotifications notifications;
     tmf::ThePlatform().notifications = &notifications;
@@ -31,6 +57,8 @@ int main(int argc, char** argv) {
     });
 
     Program program;
+    QObject::connect(&single, &tmf::app::SingleInstance::WakeRequested,
+                     [&mainWindow] { tmf::app::RaiseProgramWindow(mainWindow); });
     if (!program.Create([&](QWidget* main) {
             platform.desktop().setMainWindow(main);
             mainWindow = main;

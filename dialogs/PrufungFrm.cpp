@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QPolygon>
 
+#include "EditorGlyphs.h"
 #include "CheckResults.h"
 #include "Dates.h"
 #include "Grid.h"
@@ -64,7 +65,7 @@ void TPrufungF::FormShow() {
     const TimeOfDay now = ThePlatform().clock->Now();
     setWindowTitle(QString::fromStdString(CheckResults(4, 0).asText() + " - Prüfung am " + FormatDate(Today()) + " um ") +
                    QString("%1:%2").arg(now.hour, 2, 10, QChar('0')).arg(now.minute, 2, 10, QChar('0')));
-    canvas_ = QPixmap(ui->Aus->size());
+    canvas_ = tmf::editor::HiDpiCanvas(ui->Aus->size());
     canvas_.fill(QColor(0xd4, 0xd0, 0xc8));
     const int n = ResultCount();
     const QSignalBlocker block(ui->ScrollBar1);
@@ -99,7 +100,7 @@ void TPrufungF::DrawRows(int first, int last) {
     shownRows_.clear();
     QPainter p(&canvas_);
     p.setFont(font());
-    const int w = canvas_.width();
+    const int w = static_cast<int>(canvas_.deviceIndependentSize().width());
     for (int i = first, k = 0; i <= last; ++i, ++k) {
         const int y = kRowHeight * k;
         const int kind = static_cast<int>(CheckResults(1, i).asInteger());
@@ -177,8 +178,7 @@ std::array<QPixmap, 4> TPrufungF::DrawIcons() {
     std::array<QPixmap, 4> icons;
     const QColor colors[] = {QColor(40, 170, 40), QColor(230, 190, 0), QColor(220, 40, 40), QColor(120, 60, 160)};
     for (int k = 0; k < 4; ++k) {
-        QPixmap pm(32, 32);
-        pm.fill(Qt::transparent);
+        QPixmap pm = tmf::editor::HiDpiCanvas(QSize(32, 32));
         QPainter p(&pm);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(colors[k].darker(150), 1));

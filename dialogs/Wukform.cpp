@@ -5,6 +5,7 @@
 #include <QtMath>
 #include <cmath>
 
+#include "EditorGlyphs.h"
 #include "Funky.h"
 #include "Ports.h"
 #include "ui_Wukform.h"
@@ -36,8 +37,7 @@ TWukfrm::TWukfrm(QWidget* parent) : QDialog(parent), ui(new Ui::TWukfrm), Timer1
     }
 
     frames_ = DrawFrames();
-    canvas_ = QPixmap(32, 32);
-    canvas_.fill(Qt::transparent);
+    canvas_ = tmf::editor::HiDpiCanvas(QSize(32, 32));
     ui->Image1->setPixmap(canvas_);
 
     Timer1->setObjectName("Timer1");
@@ -150,8 +150,7 @@ void DrawClock(QPainter& p, double handDegrees) {
 std::array<QPixmap, TWukfrm::kFrames> TWukfrm::DrawFrames() {
     std::array<QPixmap, kFrames> frames;
     for (int i = 0; i < kFrames; ++i) {
-        QPixmap pm(32, 32);
-        pm.fill(Qt::transparent);
+        QPixmap pm = tmf::editor::HiDpiCanvas(QSize(32, 32));
         QPainter p(&pm);
         DrawClock(p, i * 360.0 / kFrames);
         frames[static_cast<std::size_t>(i)] = pm;
@@ -160,8 +159,7 @@ std::array<QPixmap, TWukfrm::kFrames> TWukfrm::DrawFrames() {
 }
 
 QPixmap TWukfrm::DrawIcon() {
-    QPixmap pm(32, 32);
-    pm.fill(Qt::transparent);
+    QPixmap pm = tmf::editor::HiDpiCanvas(QSize(32, 32));
     QPainter p(&pm);
     DrawClock(p, 60);
     return pm;

@@ -1,11 +1,10 @@
 #include "StartFrm.h"
 
 #include <QCloseEvent>
-#include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 
 #include "Funky.h"
+#include "Logo.h"
 #include "Startup.h"
 #include "State.h"
 #include "ui_StartFrm.h"
@@ -60,7 +59,7 @@ void TStartF::FormShow() {
     painter.setBrush(Qt::NoBrush);
     painter.setPen(Qt::black);
     painter.setFont(font());
-    painter.drawText(QRect(2, 2, logo.width() - 2, 14), Qt::AlignLeft | Qt::AlignTop,
+    painter.drawText(QRectF(2, 2, logo.deviceIndependentSize().width() - 2, 14), Qt::AlignLeft | Qt::AlignTop,
                      "Version " + QString::fromStdString(VersionText.substr(0, 4)));
     painter.end();
     ui->Image1->setPixmap(logo);
@@ -128,35 +127,6 @@ void TStartF::closeEvent(QCloseEvent* event) {
 }
 
 QPixmap TStartF::DrawLogo() const {
-    QPixmap pm(121, 122);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 0, 122);
-    sky.setColorAt(0, QColor(255, 248, 220));
-    sky.setColorAt(1, QColor(250, 214, 140));
-    p.fillRect(pm.rect(), sky);
-    // A calendar sheet with a ring binding and the day of the occasion.
-    QRectF sheet(24, 22, 74, 72);
-    p.setPen(QPen(QColor(60, 60, 60), 1.2));
-    p.setBrush(Qt::white);
-    p.drawRoundedRect(sheet, 6, 6);
-    QPainterPath head;
-    head.addRoundedRect(QRectF(24, 22, 74, 20), 6, 6);
-    head.addRect(QRectF(24, 32, 74, 10));
-    p.fillPath(head, QColor(200, 30, 40));
-    p.setBrush(QColor(90, 90, 90));
-    for (int x : {38, 60, 82}) p.drawRoundedRect(QRectF(x - 3, 16, 6, 12), 3, 3);
-    QFont big("Liberation Sans", 26, QFont::Bold);
-    p.setFont(big);
-    p.setPen(QColor(30, 30, 120));
-    p.drawText(QRectF(24, 42, 74, 50), Qt::AlignCenter, "98");
-    // A small heart for the birthdays.
-    QPainterPath heart;
-    heart.moveTo(100, 100);
-    heart.cubicTo(88, 90, 92, 80, 100, 86);
-    heart.cubicTo(108, 80, 112, 90, 100, 100);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(220, 40, 80));
-    p.drawPath(heart);
-    return pm;
+    // Drawn at the screen's pixel density, so it stays sharp when scaled.
+    return tmf::logo::SplashPixmap(devicePixelRatioF());
 }

@@ -33,8 +33,8 @@ const QStringList kSortChoices = {"Keine",         "Vorname dann Nachname", "Nac
 TGebF::TGebF(QWidget* parent) : QWidget(parent), ui(new Ui::TGebF), Timer1(new QTimer(this)), model(new GridModel(this)) {
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    setFixedSize(594, 376);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    SetupResizing();
     ui->GroupBox1->setVisible(false);
     ui->GroupBox1->setAutoFillBackground(true);  // it lies over the grid and the lower bar
     ui->GroupBox1->raise();
@@ -86,18 +86,17 @@ void TGebF::SetGlyphs() {
 
 QIcon TGebF::AddGlyph() {
     // A sheet with a green plus: a new entry.
-    QPixmap pm(20, 20);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(90, 90, 90), 1));
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(2.5, 1.5, 12, 16));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(30, 150, 40));
-    p.drawRect(QRectF(11, 6, 3, 12));
-    p.drawRect(QRectF(6.5, 10.5, 12, 3));
-    return QIcon(pm);
+    return tmf::editor::Glyph(
+        [](QPainter& p) {
+            p.setPen(QPen(QColor(90, 90, 90), 1));
+            p.setBrush(Qt::white);
+            p.drawRect(QRectF(2.5, 1.5, 12, 16));
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(30, 150, 40));
+            p.drawRect(QRectF(11, 6, 3, 12));
+            p.drawRect(QRectF(6.5, 10.5, 12, 3));
+        },
+        false);
 }
 
 void TGebF::SetupGridView() {
@@ -170,12 +169,11 @@ void TGebF::SetEnabled(bool enabled) { setEnabled(enabled); }
 
 WindowRect TGebF::Geometry() {
     // pos() is where move() put the window, frame included, and the size is
-    // the fixed client size: the same numbers before and after the window
+    // the client size: the same numbers before and after the window
     // manager has framed it, so stored offsets do not drift from run to run.
     return {pos().x(), pos().y(), width(), height()};
 }
 
-void TGebF::MoveTo(int left, int top) { move(left, top); }
 
 void TGebF::FillChoiceLists(int outputChoice, int sortChoice) {
     const QSignalBlocker b1(ui->ComboBox1);
@@ -203,6 +201,7 @@ QString TGebF::ClockLine() {
 
 void TGebF::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    shownOnce_ = true;
     FormShow();
 }
 
@@ -250,6 +249,7 @@ bool TGebF::mainLoopRunning = false;
 
 void TGebF::QuitProgram() {
     SetProgramEnding(true);
+    SaveWindowSize();
     // Closing every window also ends a modal loop the end was reached from
     // (the splash's countdown); the main loop is only told to end once it runs,
     // because a quit before it starts would stop every later modal loop.

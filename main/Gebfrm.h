@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "EntryTable.h"
 #include "GridModel.h"
@@ -94,13 +95,26 @@ public slots:
     void BitBtn4Click();
     void BitBtn7Click();
 
+    // The window's smallest size, at which it opens the first time.
+    static QSize FormSize();
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    struct Anchor {
+        QWidget* widget;
+        QRect form;  // its place at the form size
+        unsigned edges;
+    };
+    void SetupResizing();
+    void SaveWindowSize();
+    std::vector<Anchor> anchors_;
+    bool shownOnce_ = false;
     void ApplyHiddenRows();
     void SetupGridView();
     // True (with a beep) while a check run or another table operation is

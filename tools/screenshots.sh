@@ -11,4 +11,8 @@ out=${1:-build/screenshots}
 mkdir -p "$out"
 XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/tmp/tmf-xdg-runtime} \
   xvfb-run -a -s "-screen 0 1024x768x24" build/tools/tmf_screenshots "$out"
-ls "$out"/*.png
+# The same windows on a screen with two device pixels per point.
+mkdir -p "$out/scale2"
+XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/tmp/tmf-xdg-runtime} QT_SCALE_FACTOR=2 \
+  xvfb-run -a -s "-screen 0 2048x1536x24" build/tools/tmf_screenshots "$out/scale2"
+ls "$out"/*.png "$out"/scale2/*.png

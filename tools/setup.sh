@@ -11,6 +11,7 @@ PACKAGES=(
   fonts-liberation2 xdg-utils
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth imagemagick poppler-utils desktop-file-utils
+  dpkg-dev appstream python3
   clang libclang-rt-14-dev
   python3-vobject python3-icalendar python3-dateutil dbus-daemon
 )

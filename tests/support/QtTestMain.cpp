@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QSettings>
+#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
     // Qt wants a private runtime folder; CI machines have none.
@@ -19,6 +21,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Termifolio98");
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // The program's own settings file (window size, ...) goes to a folder of
+    // this run, never to the settings of the user who runs the tests.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QDir>
 #include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "CheckResults.h"
@@ -70,6 +72,9 @@ int main(int argc, char** argv) {
     qt::SetupGermanUi(app);
     const QString out = argc > 1 ? argv[1] : "build/screenshots";
     QDir().mkpath(out);
+    // The window size remembered by the user's own runs must not change the pictures.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
 
     qt::QtPlatform platform;
     InstallPlatform(platform.platform());
@@ -107,6 +112,9 @@ int main(int argc, char** argv) {
     main.findChild<QGroupBox*>("GroupBox1")->setVisible(true);
     Save(main, out, "main-resttage-internes");
     main.findChild<QGroupBox*>("GroupBox1")->setVisible(false);
+    main.resize(880, 560);
+    Save(main, out, "main-vergroessert");
+    main.resize(TGebF::FormSize());
 
     TakeEditorScreenshots(out, main);
     TakeDialogScreenshots(out, main);

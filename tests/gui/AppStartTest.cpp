@@ -1,0 +1,152 @@
+// The program's start before any window: the command line, and one copy per
+// data folder (a second start wakes the first and touches nothing).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QLockFile>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
+#include <filesystem>
+#include <fstream>
+
+#include "CommandLine.h"
+#include "ListFiles.h"
+#include "SingleInstance.h"
+#include "State.h"
+#include "TempDir.h"
+
+using namespace tmf;
+using tmf::app::CommandLine;
+using tmf::app::ParseCommandLine;
+using tmf::app::SingleInstance;
+
+namespace {
+
+CommandLine Parse(std::vector<const char*> args) {
+    args.insert(args.begin(), "/usr/bin/termif98");
+    return ParseCommandLine(static_cast<int>(args.size()), args.data());
+}
+
+QString Folder(const test::TempDir& dir) { return QString::fromStdString(dir.path()); }
+
+}  // namespace
+
+TEST(CommandLineTest, OptionsAnswerInGermanAndUnknownOnesFail) {
+    const struct {
+        std::vector<const char*> args;
+        CommandLine::Action action;
+        int exitCode;
+        const char* start;
+    } cases[] = {
+        {{}, CommandLine::Action::Run, 0, ""},
+        {{"--help"}, CommandLine::Action::Help, 0, "Aufruf: termif98 [OPTION]\n"},
+        {{"-h"}, CommandLine::Action::Help, 0, "Aufruf: termif98 [OPTION]\n"},
+        {{"--version"}, CommandLine::Action::Version, 0, "Termifolio98 2.27\n"},
+        {{"-v", "--gibtsnicht"}, CommandLine::Action::Version, 0, "Termifolio98 2.27\n"},
+        {{"--gibtsnicht"}, CommandLine::Action::Error, 2, "termif98: unbekannte Option „--gibtsnicht“\n"},
+        {{"datei.tmf"}, CommandLine::Action::Error, 2, "termif98: unerwarteter Parameter „datei.tmf“\n"},
+        {{"-"}, CommandLine::Action::Error, 2, "termif98: unbekannte Option „-“\n"},
+        // Qt's own options with their values are no options of ours.
+        {{"-platform", "offscreen", "--style=Fusion", "-reverse"}, CommandLine::Action::Run, 0, ""},
+        {{"-platform", "offscreen", "--help"}, CommandLine::Action::Help, 0, "Aufruf:"},
+        {{"-reverse=1"}, CommandLine::Action::Error, 2, "termif98: unbekannte Option"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine got = Parse(c.args);
+        SCOPED_TRACE(c.args.empty() ? "(nichts)" : c.args.front());
+        EXPECT_EQ(got.action, c.action);
+        EXPECT_EQ(got.exitCode, c.exitCode);
+        EXPECT_EQ(got.output.substr(0, std::string(c.start).size()), c.start);
+    }
+    EXPECT_NE(Parse({"--help"}).output.find("--version"), std::string::npos);
+    EXPECT_NE(Parse({"--gibtsnicht"}).output.find("termif98 --help"), std::string::npos);
+}
+
+TEST(SingleInstanceTest, ASecondCopyOnTheFolderIsRefusedAndWakesTheFirst) {
+    test::TempDir dir;
+    SingleInstance first(Folder(dir));
+    ASSERT_EQ(first.Acquire(), SingleInstance::Result::Acquired);
+    EXPECT_TRUE(QFile::exists(Folder(dir) + ".termif98.lock"));
+    QSignalSpy woken(&first, &SingleInstance::WakeRequested);
+
+    SingleInstance second(Folder(dir));
+    EXPECT_EQ(second.Acquire(), SingleInstance::Result::HeldByOther);
+    EXPECT_TRUE(second.WakeRunningCopy());
+    EXPECT_TRUE(woken.wait(5000));
+
+    // Another folder is another copy's business.
+    test::TempDir other;
+    SingleInstance elsewhere(Folder(other));
+    EXPECT_EQ(elsewhere.Acquire(), SingleInstance::Result::Acquired);
+    EXPECT_NE(elsewhere.ServerName(), first.ServerName());
+}
+
+TEST(SingleInstanceTest, TheLockIsGoneAfterTheEndAndALiveCopysLockNeverGoesStale) {
+    test::TempDir dir;
+    {
+        SingleInstance first(Folder(dir));
+        ASSERT_EQ(first.Acquire(), SingleInstance::Result::Acquired);
+        // A lock file last touched long ago still belongs to a living copy.
+        const std::string lock = dir.path() + ".termif98.lock";
+        std::filesystem::last_write_time(lock, std::filesystem::last_write_time(lock) - std::chrono::hours(48));
+        SingleInstance second(Folder(dir));
+        EXPECT_EQ(second.Acquire(), SingleInstance::Result::HeldByOther);
+    }
+    EXPECT_FALSE(QFile::exists(Folder(dir) + ".termif98.lock"));
+    SingleInstance next(Folder(dir));
+    EXPECT_EQ(next.Acquire(), SingleInstance::Result::Acquired);
+}
+
+TEST(SingleInstanceTest, ACrashedCopysLockIsTakenOver) {
+    test::TempDir dir;
+    // A child takes the lock and dies without giving it back.
+    const pid_t child = fork();
+    if (child == 0) {
+        QLockFile lock(Folder(dir) + ".termif98.lock");
+        lock.tryLock(0);
+        _exit(0);  // no destructor: the file stays
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(QFile::exists(Folder(dir) + ".termif98.lock"));
+    SingleInstance next(Folder(dir));
+    EXPECT_EQ(next.Acquire(), SingleInstance::Result::Acquired);
+}
+
+TEST(SingleInstanceTest, AFolderThatCannotHoldTheLockIsNoOtherCopy) {
+    SingleInstance nowhere("/nonexistent-termif98-folder/");
+    EXPECT_EQ(nowhere.Acquire(), SingleInstance::Result::NoLock);
+}
+
+TEST(SingleInstanceTest, TheBackgroundSettingIsReadFromTheListFile) {
+    test::TempDir dir;
+    EXPECT_FALSE(app::BackgroundModeSet(Folder(dir)));  // no list yet
+    const std::string keepDataDir = DataDir;
+    ResetProgramState();
+    DataDir = dir.path();
+    SettingsLines(CheckInBackground) = "1";
+    ASSERT_TRUE(SaveCheckList());
+    EXPECT_TRUE(app::BackgroundModeSet(Folder(dir)));
+    SettingsLines(CheckInBackground) = "0";
+    ASSERT_TRUE(SaveCheckList());
+    EXPECT_FALSE(app::BackgroundModeSet(Folder(dir)));
+    ResetProgramState();
+    DataDir = keepDataDir;
+}
+
+TEST(SingleInstanceTest, WakingBringsTheMinimizedMainWindowBack) {
+    QWidget main;
+    main.setWindowTitle("Termifolio98");
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    main.showMinimized();
+    QTRY_VERIFY(main.isMinimized());
+    app::RaiseProgramWindow(&main);
+    QTRY_VERIFY(!main.isMinimized());
+    EXPECT_TRUE(main.isVisible());
+    app::RaiseProgramWindow(nullptr);  // nothing shown yet: nothing happens
+}
