@@ -253,22 +253,23 @@ TEST_F(MainWindow, DescriptionOpensTheDocumentOrSaysWhereItWasLookedFor) {
 
 TEST_F(MainWindow, ADocumentThatNoProgramOpensIsReportedInGerman) {
     StartWith(FamilyFile());
+    auto last = [&] { return platform.messages.empty() ? std::string() : platform.messages.back().text; };
     std::ofstream(data + "Beschreibung.doc") << "x";
     platform.openFails = true;
     main->BitBtn8Click();
-    EXPECT_EQ(platform.messageTexts().back(),
+    EXPECT_EQ(last(),
               "Beschreibung.doc konnte nicht geöffnet werden.\r\n"
               "Es ist kein Programm eingerichtet, das diese Datei öffnen kann.");
 
     platform.clearRecords();
     main->Button4Click();
     EXPECT_TRUE(platform.opened.empty());
-    EXPECT_EQ(platform.messageTexts().back(), "TermifolioIntern.rtf wurde im Ordner >" + SpecialDir + "< nicht gefunden.");
+    EXPECT_EQ(last(), "TermifolioIntern.rtf wurde im Ordner >" + SpecialDir + "< nicht gefunden.");
     std::filesystem::create_directories(SpecialDir);
     std::ofstream(SpecialDir + "TermifolioIntern.rtf") << "{\\rtf1 }";
     main->Button4Click();
     EXPECT_EQ(platform.opened.size(), 1u);
-    EXPECT_EQ(platform.messageTexts().back(),
+    EXPECT_EQ(last(),
               "TermifolioIntern.rtf konnte nicht geöffnet werden.\r\n"
               "Es ist kein Programm eingerichtet, das diese Datei öffnen kann.");
 }
