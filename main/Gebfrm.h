@@ -93,6 +93,10 @@ public slots:
     void BitBtn3Click();
     void BitBtn4Click();
     void BitBtn7Click();
+    // Popup menu: the current file's dates from an address book and to a
+    // calendar file.
+    void VCardImportClick();
+    void ICalendarExportClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
