@@ -10,6 +10,7 @@
 #include "CheckFiles.h"
 #include "CliPlatform.h"
 #include "DataLock.h"
+#include "Exchange.h"
 #include "Dates.h"
 #include "FileIo.h"
 #include "ListFiles.h"
@@ -38,6 +39,12 @@ constexpr const char* kHelp =
     "  -s, --stempeln          prüft wie das Programm selbst: merkt gegebene Warnungen,\n"
     "                          setzt das Prüfdatum und speichert geänderte Dateien;\n"
     "                          zu löschende Einträge werden nur genannt\n"
+    "      --vcard DATEI.vcf --in ZIEL.tmf\n"
+    "                          fügt die Geburts- und Jahrestage eines Adreßbuchs\n"
+    "                          (vCard) der Termindatei hinzu und speichert sie\n"
+    "      --ics AUSGABE.ics [DATEI.tmf]\n"
+    "                          schreibt die Termine der Datei (ohne Angabe: der\n"
+    "                          aktuellen Datei der Prüfliste) als iCalendar-Datei\n"
     "  -h, --help              zeigt diese Hilfe\n"
     "  -V, --version           zeigt die Version\n"
     "\n"
@@ -51,6 +58,7 @@ struct Options {
     std::string date;
     int aheadDays = -1;
     std::vector<std::string> files;
+    std::string vcard, vcardTarget, ics;
 };
 
 int UsageError(const std::string& text) {
@@ -94,7 +102,8 @@ std::string ParseOptions(int argc, char** argv, Options& o) {
             value = arg.substr(2);
             hasValue = true;
         }
-        const bool takesValue = name == "-d" || name == "--datum" || name == "-t" || name == "--tage";
+        const bool takesValue = name == "-d" || name == "--datum" || name == "-t" || name == "--tage" ||
+                                name == "--vcard" || name == "--in" || name == "--ics";
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) return "Bei " + name + " fehlt der Wert.";
             value = argv[++i];
@@ -105,12 +114,19 @@ std::string ParseOptions(int argc, char** argv, Options& o) {
         else if (name == "-V" || name == "--version") o.version = true;
         else if (name == "-s" || name == "--stempeln") o.stamp = true;
         else if (name == "-d" || name == "--datum") o.date = value;
+        else if (name == "--vcard") o.vcard = value;
+        else if (name == "--in") o.vcardTarget = value;
+        else if (name == "--ics") o.ics = value;
         else if (name == "-t" || name == "--tage") {
             if (!ParseDays(value, o.aheadDays)) return "Bei " + name + " wird eine Zahl von 0 bis 366 erwartet: " + value;
         } else {
             return "Unbekannte Option: " + arg;
         }
     }
+    if (o.vcard.empty() != o.vcardTarget.empty()) return "--vcard und --in gehören zusammen.";
+    if (!o.vcard.empty() && !o.ics.empty()) return "--vcard und --ics gehen nur einzeln.";
+    if (!o.vcard.empty() && !o.files.empty()) return "Zu --vcard gehört keine weitere Datei.";
+    if (!o.ics.empty() && o.files.size() > 1) return "Zu --ics gehört höchstens eine Termindatei.";
     return {};
 }
 
@@ -158,8 +174,26 @@ int main(int argc, char** argv) {
     }
 
     DataDir = FindDataFolder();
+    if (!options.vcard.empty()) {
+        // The windowed program may hold the same file and write it back.
+        DataLock importLock;
+        if (!importLock.take(DataDir, ExtractFileName(cli::ProgramFile()))) {
+            std::fprintf(stderr, "termif98-check: Termifolio98 arbeitet gerade mit den Daten in %s.\n"
+                                 "Es wird nichts importiert; beenden Sie das Programm und versuchen Sie es erneut.\n",
+                         DataDir.c_str());
+            return kExitLocked;
+        }
+        return ImportVCard(options.vcard, options.vcardTarget) == 0 ? 0 : kExitFailed;
+    }
     std::vector<std::string> files = options.files;
     if (files.empty() && !ReadCheckList(files)) return kExitFailed;
+    if (!options.ics.empty()) {
+        if (files.empty()) {
+            std::fprintf(stderr, "termif98-check: Die Prüfliste in %s ist leer.\n", DataDir.c_str());
+            return kExitFailed;
+        }
+        return ExportICalendarFile(options.ics, files.front()) == 0 ? 0 : kExitFailed;
+    }
     if (files.empty()) {
         std::printf("Die Prüfliste in %s ist leer.\n", DataDir.c_str());
         return 0;

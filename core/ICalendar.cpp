@@ -171,7 +171,7 @@ bool ExportICalendar(const std::string& path) {
 }
 
 std::string ICalendarSummary(int count, const std::string& path) {
-    return std::to_string(count) + " Termine nach " + ExtractFileName(path) + " exportiert.";
+    return std::to_string(count) + (count == 1 ? " Termin" : " Termine") + " nach " + ExtractFileName(path) + " exportiert.";
 }
 
 }  // namespace tmf

@@ -28,6 +28,10 @@ public:
         std::string folder;
         std::string fileName;     // preset of the name field, e.g. "*.tmf"
         bool askToCreate = false; // open dialog: ask before accepting a missing file
+        // Other kinds of file than appointment files: the filter entry, e.g.
+        // "vCard-Dateien (*.vcf)", and the extension added to a bare name.
+        std::string filter;
+        std::string defaultSuffix;
     };
     virtual std::optional<std::string> OpenFileName(const FileRequest& request) = 0;
     virtual std::optional<std::string> SaveFileName(const FileRequest& request) = 0;

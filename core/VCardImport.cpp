@@ -179,7 +179,7 @@ VCardImportOutcome ImportVCardFile(const std::string& vcardPath, const std::stri
 
 std::string VCardImportSummary(const VCardImportCounts& c, const std::string& vcardPath) {
     return "vCard-Import aus " + ExtractFileName(vcardPath) + ":\r\n\r\n" +
-           std::to_string(c.added) + " Einträge hinzugefügt\r\n" +
+           std::to_string(c.added) + (c.added == 1 ? " Eintrag" : " Einträge") + " hinzugefügt\r\n" +
            std::to_string(c.alreadyThere) + " schon vorhanden\r\n" +
            std::to_string(c.skipped) + " ohne verwendbares Datum übergangen\r\n" +
            std::to_string(c.namesChanged) + " Namen für die Speicherung angepaßt";

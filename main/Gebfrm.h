@@ -94,6 +94,10 @@ public slots:
     void BitBtn3Click();
     void BitBtn4Click();
     void BitBtn7Click();
+    // Popup menu: the current file's dates from an address book and to a
+    // calendar file.
+    void VCardImportClick();
+    void ICalendarExportClick();
 
     // The window's smallest size, at which it opens the first time.
     static QSize FormSize();

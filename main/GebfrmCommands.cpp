@@ -69,6 +69,12 @@ void TGebF::ConnectCommands() {
     QAction* del = PopupMenu1->addAction("Löschen");
     del->setObjectName("Lschen1");
     connect(del, &QAction::triggered, this, &TGebF::Lschen1Click);
+    QAction* vcard = PopupMenu1->addAction("vCard importieren ...");
+    vcard->setObjectName("VCardImport");
+    connect(vcard, &QAction::triggered, this, &TGebF::VCardImportClick);
+    QAction* ics = PopupMenu1->addAction("iCalendar exportieren ...");
+    ics->setObjectName("ICalendarExport");
+    connect(ics, &QAction::triggered, this, &TGebF::ICalendarExportClick);
     ui->SG->viewport()->installEventFilter(this);
 }
 

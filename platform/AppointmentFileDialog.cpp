@@ -26,8 +26,8 @@ AppointmentFileDialog::AppointmentFileDialog(QWidget* parent, Purpose purpose,
     // Missing names must come through: the open dialog may create the file
     // and the delete command handles a missing one itself.
     setFileMode(QFileDialog::AnyFile);
-    setNameFilters({kFilter});
-    setDefaultSuffix(QStringLiteral("tmf"));
+    setNameFilters({request.filter.empty() ? kFilter : QString::fromStdString(request.filter)});
+    setDefaultSuffix(request.defaultSuffix.empty() ? QStringLiteral("tmf") : QString::fromStdString(request.defaultSuffix));
     setLabelText(QFileDialog::LookIn, QStringLiteral("Suchen in:"));
     setLabelText(QFileDialog::FileName, QStringLiteral("Dateiname:"));
     setLabelText(QFileDialog::FileType, QStringLiteral("Dateityp:"));

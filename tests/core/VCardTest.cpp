@@ -191,7 +191,7 @@ TEST_F(VCardImportTest, ImportSavesSortedEntriesAndKeepsTheLastCheckDate) {
     EXPECT_EQ(EntryTable(TelFaxMail, 1).asText(), "1");
     EXPECT_EQ(EntryTable(HeaderLastCheck, 0).asText(), "10.06.2024");
     EXPECT_EQ(VCardImportSummary(counts, dir.file("k.vcf")),
-              "vCard-Import aus k.vcf:\r\n\r\n1 Einträge hinzugefügt\r\n0 schon vorhanden\r\n"
+              "vCard-Import aus k.vcf:\r\n\r\n1 Eintrag hinzugefügt\r\n0 schon vorhanden\r\n"
               "0 ohne verwendbares Datum übergangen\r\n0 Namen für die Speicherung angepaßt");
 }
 

@@ -6,3 +6,4 @@
 class TGebF;
 void TakeDialogScreenshots(const QString& dir, TGebF& main);
 void TakeEditorScreenshots(const QString& dir, TGebF& main);
+void TakeExchangeScreenshots(const QString& dir, TGebF& main);

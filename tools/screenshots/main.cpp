@@ -118,6 +118,7 @@ int main(int argc, char** argv) {
 
     TakeEditorScreenshots(out, main);
     TakeDialogScreenshots(out, main);
+    TakeExchangeScreenshots(out, main);
 
     FillSampleResults();
     results.FormShow();

@@ -1,0 +1,62 @@
+#include "Exchange.h"
+
+#include <cstdio>
+
+#include "AppointmentFile.h"
+#include "FileIo.h"
+#include "ICalendar.h"
+#include "Ports.h"
+#include "State.h"
+#include "VCardImport.h"
+
+namespace tmf::cli {
+namespace {
+
+void Print(std::string text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    std::printf("%s\n", out.c_str());
+}
+
+// A file that is short of its entries must not be saved: the entries that
+// could not be read would be gone for good.
+bool LoadWhole(const std::string& path) {
+    if (!FileExists(path)) {
+        ShowMessage(path + " ist nicht vorhanden !", MessageKind::Error);
+        return false;
+    }
+    return LoadAppointmentFile(path, "Alles") == LoadResult::Loaded;
+}
+
+}  // namespace
+
+int ImportVCard(const std::string& vcard, const std::string& target) {
+    if (!LoadWhole(target)) return 1;
+    VCardImportCounts counts;
+    switch (ImportVCardFile(vcard, target, counts, nullptr)) {
+        case VCardImportOutcome::Imported:
+        case VCardImportOutcome::NothingToAdd:
+            Print(VCardImportSummary(counts, vcard));
+            return 0;
+        case VCardImportOutcome::Cancelled:
+        case VCardImportOutcome::Failed:
+            break;
+    }
+    return 1;
+}
+
+int ExportICalendarFile(const std::string& ics, const std::string& source) {
+    if (!LoadWhole(source)) return 1;
+    if (!ExportICalendar(ics)) return 1;
+    Print(ICalendarSummary(EntryCount, ics));
+    return 0;
+}
+
+}  // namespace tmf::cli
