@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 #include "CheckListEdit.h"
 #include "Cp1252.h"
@@ -136,16 +137,17 @@ void EncodeRecord(const Row& row, unsigned char* record) {
 }
 
 LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
-    // The header alone is all the empty mode looks at; the start-up reads it
-    // just before the whole file, so it need not come twice.
-    auto data = mode == "Alles" ? ReadWholeFile(name) : ReadFileStart(name, kRecordSize);
-    if (!data || data->size() < kRecordSize) {
+    // Records come in blocks that are decoded while they are in the cache;
+    // a copy of the whole file would cost as much again as the decoding.
+    constexpr std::size_t kBlockRecords = 128;
+    PlainFileReader file;
+    std::unique_ptr<unsigned char[]> block(new unsigned char[kBlockRecords * kRecordSize]);
+    if (!file.open(name) || file.read(block.get(), kRecordSize).value_or(0) < kRecordSize) {
         ReportLoadFailure(name);
         return LoadResult::Failed;
     }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(data->data());
     Row header;
-    DecodeRecord(bytes, header);
+    DecodeRecord(block.get(), header);
     // A negative count or one beyond 32 bits is no number of entries.
     auto count = ParseInteger(header[HeaderCount].asText());
     bool countOk = count && *count >= 0 && *count <= std::numeric_limits<std::int32_t>::max();
@@ -167,16 +169,38 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
     }
     const auto n = static_cast<std::int32_t>(*count);
     const auto available = static_cast<std::int32_t>(
-        std::min<std::size_t>(data->size() / kRecordSize - 1, std::numeric_limits<std::int32_t>::max()));
-    const std::int32_t rows = std::min(n, available);
+        std::min<std::size_t>(file.size() / kRecordSize - 1, std::numeric_limits<std::int32_t>::max()));
+    std::int32_t rows = std::min(n, available);
     ResizeEntryTable(rows);
     EntryTable.row(0) = std::move(header);
     EntryTableContent = TableContent::Entries;
     ShowProgress("Lade...", 0.0f, static_cast<float>(n));
     std::int32_t dateErrors = 0;
+    std::size_t inBlock = 0, blockUsed = 0;
     for (std::int32_t i = 1; i <= rows; ++i) {
+        if (inBlock == blockUsed) {
+            const std::size_t want = std::min<std::size_t>(kBlockRecords, static_cast<std::size_t>(rows - i) + 1);
+            const auto got = file.read(block.get(), want * kRecordSize);
+            if (!got) {
+                // Rows up to here are this file's, the rest are not: the
+                // table may not be saved in full, and it stays consistent.
+                EntryCount = i - 1;
+                ResizeEntryTable(EntryCount);
+                EntryTableContent = TableContent::HeaderOnly;
+                ReportLoadFailure(name);
+                return LoadResult::Failed;
+            }
+            inBlock = 0;
+            blockUsed = *got / kRecordSize;
+            if (blockUsed < want) {
+                // The file has shrunk since it was opened.
+                rows = i - 1 + static_cast<std::int32_t>(blockUsed);
+                ResizeEntryTable(rows);
+                if (i > rows) break;
+            }
+        }
         Row& row = EntryTable.row(i);
-        DecodeRecord(bytes + static_cast<std::size_t>(i) * kRecordSize, row);
+        DecodeRecord(block.get() + inBlock++ * kRecordSize, row);
         const std::string& date = *row[TerminAm].textIf();
         // Stored dates are normalised already; only the others, 29 February
         // and years before 0100 need the validation with its message.
