@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <memory>
 
 #include "CheckListEdit.h"
 #include "Cp1252.h"
@@ -26,6 +25,7 @@ constexpr TextSlot kTexts[] = {
     {Vorname, 0, 25},      {Nachname, 26, 25},  {TerminAm, 52, 10},  {Bemerkung, 63, 100},
     {TelFaxMail, 169, 100}, {Adresse, 270, 100}, {Terminart, 372, 15},
 };
+constexpr TextSlot kDateSlot = kTexts[2];
 constexpr std::size_t kWarnung1At = 164, kWarnung2At = 166, kErreichtAt = 168, kLoeschenAt = 371;
 
 // Scrambling is a byte-wise xor, done here eight bytes at a time: loading
@@ -115,6 +115,25 @@ std::string DateErrorSummary(const std::string& name, std::int32_t more) {
            " Einträge haben kein gültiges Datum.\r\nFür sie wird der 01.01.0100 angenommen.";
 }
 
+// The common case, on the stored bytes in one pass: a date already in the
+// form "dd.mm.yyyy" that validation would leave as it is. Everything else
+// (29 February and years before 0100 included) takes the full validation.
+bool StoredDateIsNormal(const unsigned char* record) {
+    const unsigned char* field = record + kDateSlot.offset;
+    if (field[0] != 10) return false;
+    constexpr unsigned char key = ScrambleKey(10);
+    unsigned char c[10];
+    for (int i = 0; i < 10; ++i) c[i] = field[1 + i] ^ key;
+    if (c[2] != '.' || c[5] != '.') return false;
+    for (int i : {0, 1, 3, 4, 6, 7, 8, 9})
+        if (c[i] < '0' || c[i] > '9') return false;
+    static constexpr int kDays[] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int day = (c[0] - '0') * 10 + (c[1] - '0');
+    const int month = (c[3] - '0') * 10 + (c[4] - '0');
+    if (month < 1 || month > 12 || day < 1 || day > kDays[month]) return false;
+    return !(c[6] == '0' && c[7] == '0');
+}
+
 void ReportLoadFailure(const std::string& name) { ShowMessage(name + " konnte nicht geladen werden !"); }
 
 }  // namespace
@@ -137,17 +156,14 @@ void EncodeRecord(const Row& row, unsigned char* record) {
 }
 
 LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
-    // Records come in blocks that are decoded while they are in the cache;
-    // a copy of the whole file would cost as much again as the decoding.
-    constexpr std::size_t kBlockRecords = 128;
     PlainFileReader file;
-    std::unique_ptr<unsigned char[]> block(new unsigned char[kBlockRecords * kRecordSize]);
-    if (!file.open(name) || file.read(block.get(), kRecordSize).value_or(0) < kRecordSize) {
+    unsigned char first[kRecordSize];
+    if (!file.open(name) || file.read(first, kRecordSize).value_or(0) < kRecordSize) {
         ReportLoadFailure(name);
         return LoadResult::Failed;
     }
     Row header;
-    DecodeRecord(block.get(), header);
+    DecodeRecord(first, header);
     // A negative count or one beyond 32 bits is no number of entries.
     auto count = ParseInteger(header[HeaderCount].asText());
     bool countOk = count && *count >= 0 && *count <= std::numeric_limits<std::int32_t>::max();
@@ -171,39 +187,30 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
     const auto available = static_cast<std::int32_t>(
         std::min<std::size_t>(file.size() / kRecordSize - 1, std::numeric_limits<std::int32_t>::max()));
     std::int32_t rows = std::min(n, available);
-    ResizeEntryTable(rows);
-    EntryTable.row(0) = std::move(header);
-    EntryTableContent = TableContent::Entries;
+    // The entries go straight into the table's record store and are decoded
+    // row by row when first looked at; until they are adopted the table is
+    // untouched, so a read that fails leaves it as it was.
+    unsigned char* records = EntryTable.recordBuffer(static_cast<std::size_t>(rows), kRecordSize);
+    const auto got = file.read(records, static_cast<std::size_t>(rows) * kRecordSize);
+    if (!got) {
+        ReportLoadFailure(name);
+        return LoadResult::Failed;
+    }
+    // The file may have shrunk since it was opened.
+    rows = std::min(rows, static_cast<std::int32_t>(*got / kRecordSize));
+
+    // The dates are checked now, as the messages belong to the load; a date
+    // that needs another form gets it in the record itself.
     ShowProgress("Lade...", 0.0f, static_cast<float>(n));
     std::int32_t dateErrors = 0;
-    std::size_t inBlock = 0, blockUsed = 0;
+    std::string date;
     for (std::int32_t i = 1; i <= rows; ++i) {
-        if (inBlock == blockUsed) {
-            const std::size_t want = std::min<std::size_t>(kBlockRecords, static_cast<std::size_t>(rows - i) + 1);
-            const auto got = file.read(block.get(), want * kRecordSize);
-            if (!got) {
-                // Rows up to here are this file's, the rest are not: the
-                // table may not be saved in full, and it stays consistent.
-                EntryCount = i - 1;
-                ResizeEntryTable(EntryCount);
-                EntryTableContent = TableContent::HeaderOnly;
-                ReportLoadFailure(name);
-                return LoadResult::Failed;
-            }
-            inBlock = 0;
-            blockUsed = *got / kRecordSize;
-            if (blockUsed < want) {
-                // The file has shrunk since it was opened.
-                rows = i - 1 + static_cast<std::int32_t>(blockUsed);
-                ResizeEntryTable(rows);
-                if (i > rows) break;
-            }
+        unsigned char* record = records + static_cast<std::size_t>(i - 1) * kRecordSize;
+        if (StoredDateIsNormal(record)) {
+            if (i % 10 == 0 || i == n) ShowProgress("Lade...", static_cast<float>(i), static_cast<float>(n));
+            continue;
         }
-        Row& row = EntryTable.row(i);
-        DecodeRecord(block.get() + inBlock++ * kRecordSize, row);
-        const std::string& date = *row[TerminAm].textIf();
-        // Stored dates are normalised already; only the others, 29 February
-        // and years before 0100 need the validation with its message.
+        ReadText(record, kDateSlot, date);
         if (!IsNormalizedDate(date) || (date[0] == '2' && date[1] == '9' && date[3] == '0' && date[4] == '2') ||
             (date[6] == '0' && date[7] == '0')) {
             int code = 0;
@@ -214,10 +221,13 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
                 if (++dateErrors <= kDateMessagesPerFile) ShowMessage(DateErrorMessage(code, checked));
                 checked = kFallbackDate;
             }
-            row[TerminAm] = Cell(std::move(checked));
+            WriteText(record, kDateSlot, Cell(std::move(checked)));
         }
         if (i % 10 == 0 || i == n) ShowProgress("Lade...", static_cast<float>(i), static_cast<float>(n));
     }
+    EntryTable.adoptRecords(rows, DecodeRecord);
+    EntryTable.row(0) = std::move(header);
+    EntryTableContent = TableContent::Entries;
     if (dateErrors > kDateMessagesPerFile)
         ShowMessage(DateErrorSummary(name, dateErrors - kDateMessagesPerFile));
     if (rows < n) {
