@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
     if (!options.vcard.empty()) {
         // The windowed program may hold the same file and write it back.
         DataLock importLock;
-        if (!importLock.take(DataDir, ExtractFileName(cli::ProgramFile()))) {
+        if (!importLock.take(DataDir, ExtractFileName(RunningProgramFile()))) {
             std::fprintf(stderr, "termif98-check: Termifolio98 arbeitet gerade mit den Daten in %s.\n"
                                  "Es wird nichts importiert; beenden Sie das Programm und versuchen Sie es erneut.\n",
                          DataDir.c_str());

@@ -26,6 +26,7 @@ constexpr TextSlot kTexts[] = {
     {Vorname, 0, 25},      {Nachname, 26, 25},  {TerminAm, 52, 10},  {Bemerkung, 63, 100},
     {TelFaxMail, 169, 100}, {Adresse, 270, 100}, {Terminart, 372, 15},
 };
+constexpr TextSlot kDateSlot = kTexts[2];
 constexpr std::size_t kWarnung1At = 164, kWarnung2At = 166, kErreichtAt = 168, kLoeschenAt = 371;
 
 // Scrambling is a byte-wise xor, done here eight bytes at a time: loading
@@ -137,6 +138,25 @@ std::string DateErrorSummary(const std::string& name, std::int32_t more) {
            " Einträge haben kein gültiges Datum.\r\nFür sie wird der 01.01.0100 angenommen.";
 }
 
+// The common case, on the stored bytes in one pass: a date already in the
+// form "dd.mm.yyyy" that validation would leave as it is. Everything else
+// (29 February and years before 0100 included) takes the full validation.
+bool StoredDateIsNormal(const unsigned char* record) {
+    const unsigned char* field = record + kDateSlot.offset;
+    if (field[0] != 10) return false;
+    constexpr unsigned char key = ScrambleKey(10);
+    unsigned char c[10];
+    for (int i = 0; i < 10; ++i) c[i] = field[1 + i] ^ key;
+    if (c[2] != '.' || c[5] != '.') return false;
+    for (int i : {0, 1, 3, 4, 6, 7, 8, 9})
+        if (c[i] < '0' || c[i] > '9') return false;
+    static constexpr int kDays[] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int day = (c[0] - '0') * 10 + (c[1] - '0');
+    const int month = (c[3] - '0') * 10 + (c[4] - '0');
+    if (month < 1 || month > 12 || day < 1 || day > kDays[month]) return false;
+    return !(c[6] == '0' && c[7] == '0');
+}
+
 
 }  // namespace
 
@@ -176,16 +196,14 @@ void ForgetAllLoadFailures() { gUnreadable.clear(); }
 
 LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
     TableOperation busy;
-    // The header alone is all the empty mode looks at; the start-up reads it
-    // just before the whole file, so it need not come twice.
-    auto data = mode == "Alles" ? ReadWholeFile(name) : ReadFileStart(name, kRecordSize);
-    if (!data || data->size() < kRecordSize) {
+    PlainFileReader file;
+    unsigned char first[kRecordSize];
+    if (!file.open(name) || file.read(first, kRecordSize).value_or(0) < kRecordSize) {
         ReportLoadFailure(name);
         return LoadResult::Failed;
     }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(data->data());
     Row header;
-    DecodeRecord(bytes, header);
+    DecodeRecord(first, header);
     // A negative count or one beyond 32 bits is no number of entries.
     auto count = ParseInteger(header[HeaderCount].asText());
     bool countOk = count && *count >= 0 && *count <= std::numeric_limits<std::int32_t>::max();
@@ -211,19 +229,32 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
     }
     const auto n = static_cast<std::int32_t>(*count);
     const auto available = static_cast<std::int32_t>(
-        std::min<std::size_t>(data->size() / kRecordSize - 1, std::numeric_limits<std::int32_t>::max()));
-    const std::int32_t rows = std::min(n, available);
-    ResizeEntryTable(rows);
-    EntryTable.row(0) = std::move(header);
-    EntryTableContent = TableContent::Entries;
+        std::min<std::size_t>(file.size() / kRecordSize - 1, std::numeric_limits<std::int32_t>::max()));
+    std::int32_t rows = std::min(n, available);
+    // The entries go straight into the table's record store and are decoded
+    // row by row when first looked at; until they are adopted the table is
+    // untouched, so a read that fails leaves it as it was.
+    unsigned char* records = EntryTable.recordBuffer(static_cast<std::size_t>(rows), kRecordSize);
+    const auto got = file.read(records, static_cast<std::size_t>(rows) * kRecordSize);
+    if (!got) {
+        ReportLoadFailure(name);
+        return LoadResult::Failed;
+    }
+    // The file may have shrunk since it was opened.
+    rows = std::min(rows, static_cast<std::int32_t>(*got / kRecordSize));
+
+    // The dates are checked now, as the messages belong to the load; a date
+    // that needs another form gets it in the record itself.
     ShowProgress("Lade...", 0.0f, static_cast<float>(n));
     std::int32_t dateErrors = 0;
+    std::string date;
     for (std::int32_t i = 1; i <= rows; ++i) {
-        Row& row = EntryTable.row(i);
-        DecodeRecord(bytes + static_cast<std::size_t>(i) * kRecordSize, row);
-        const std::string& date = *row[TerminAm].textIf();
-        // Stored dates are normalised already; only the others, 29 February
-        // and years before 0100 need the validation with its message.
+        unsigned char* record = records + static_cast<std::size_t>(i - 1) * kRecordSize;
+        if (StoredDateIsNormal(record)) {
+            if (i % 10 == 0 || i == n) ShowProgress("Lade...", static_cast<float>(i), static_cast<float>(n));
+            continue;
+        }
+        ReadText(record, kDateSlot, date);
         if (!IsNormalizedDate(date) || (date[0] == '2' && date[1] == '9' && date[3] == '0' && date[4] == '2') ||
             (date[6] == '0' && date[7] == '0')) {
             int code = 0;
@@ -234,11 +265,14 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
                 if (++dateErrors <= kDateMessagesPerFile) ShowMessage(DateErrorMessage(code, checked));
                 checked = kFallbackDate;
             }
-            row[TerminAm] = Cell(std::move(checked));
+            WriteText(record, kDateSlot, Cell(std::move(checked)));
         }
         if (i % 10 == 0 || i == n) ShowProgress("Lade...", static_cast<float>(i), static_cast<float>(n));
     }
     MarkReadable(name);
+    EntryTable.adoptRecords(rows, DecodeRecord);
+    EntryTable.row(0) = std::move(header);
+    EntryTableContent = TableContent::Entries;
     if (dateErrors > kDateMessagesPerFile)
         ShowMessage(DateErrorSummary(name, dateErrors - kDateMessagesPerFile));
     if (rows < n) {

@@ -68,6 +68,34 @@ static int OpenForReading(const std::string& path, struct stat& st, IoError* err
     return fd;
 }
 
+PlainFileReader::~PlainFileReader() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool PlainFileReader::open(const std::string& path, IoError* error) {
+    struct stat st {};
+    fd_ = OpenForReading(path, st, error);
+    size_ = fd_ >= 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    if (fd_ >= 0) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return fd_ >= 0;
+}
+
+std::optional<std::size_t> PlainFileReader::read(void* buffer, std::size_t n, IoError* error) {
+    auto* out = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < n) {
+        ssize_t got = ::read(fd_, out + done, n - done);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            SetError(error, ErrnoText(errno));
+            return std::nullopt;
+        }
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
 std::optional<std::string> ReadFileStart(const std::string& path, std::size_t limit, IoError* error) {
     struct stat st {};
     int fd = OpenForReading(path, st, error);

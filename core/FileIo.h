@@ -22,6 +22,28 @@ std::optional<std::string> ReadFileStart(const std::string& path, std::size_t li
 // the name is refused with a reason and left as it is, and nothing waits for
 // the other end of a FIFO.
 
+// A plain file read front to back in pieces, for readers that turn the bytes
+// into something else at once and need no copy of the whole file.
+class PlainFileReader {
+public:
+    PlainFileReader() = default;
+    ~PlainFileReader();
+    PlainFileReader(const PlainFileReader&) = delete;
+    PlainFileReader& operator=(const PlainFileReader&) = delete;
+
+    // False (with the reason) for anything but a plain file it can open.
+    bool open(const std::string& path, IoError* error = nullptr);
+    // The size when it was opened.
+    std::size_t size() const { return size_; }
+    // Fills up to n bytes; fewer only at the end of the file. Nothing on an
+    // input/output error.
+    std::optional<std::size_t> read(void* buffer, std::size_t n, IoError* error = nullptr);
+
+private:
+    int fd_ = -1;
+    std::size_t size_ = 0;
+};
+
 // Writes a temporary file in the same folder, flushes it to disk and renames
 // it over path, so that a failure at any point leaves the old file intact.
 // A symbolic link is followed: its target is replaced, the link stays. A file
