@@ -128,8 +128,6 @@ void ReportLoadFailure(const std::string& name) {
 
 int ReadInt8(const unsigned char* at) { return static_cast<std::int8_t>(*at); }
 
-constexpr TextSlot kDateSlot = kTexts[2];
-static_assert(kDateSlot.field == TerminAm);
 
 constexpr std::int32_t kDateMessagesPerFile = 5;
 
