@@ -3,11 +3,11 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <thread>
 
 #include "FileIo.h"
+#include "ProgramFolders.h"
 
 namespace tmf::cli {
 
@@ -81,20 +81,6 @@ std::string RunningProgramFile() {
     return std::string(buffer, static_cast<std::size_t>(n));
 }
 
-std::string FindDataFolder() {
-    const std::string beside = ExtractFileDir(RunningProgramFile()) + "daten";
-    if (DirectoryExists(beside)) return beside + "/";
-    // A relative XDG_DATA_HOME is to be ignored.
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    std::string base;
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home ? home : "") + "/.local/share";
-    }
-    if (base.back() != '/') base += '/';
-    return base + "Termifolio98/daten/";
-}
+std::string FindDataFolder() { return LocateProgramFolders(RunningProgramFile()).data; }
 
 }  // namespace tmf::cli

@@ -10,6 +10,9 @@
 
 namespace tmf::cli {
 
+// The running program file, resolved ("" when the system does not say).
+std::string RunningProgramFile();
+
 class TerminalPlatform : public Dialogs, public Clock, public Sound, public Shell, public Processes,
                          public Autostart, public Desktop {
 public:
@@ -38,6 +41,7 @@ public:
     bool Open(const std::string&, const std::string&) override { return false; }
     bool RunAndWait(const std::string&, const std::vector<std::string>&, const std::string&) override { return false; }
     std::string ProgramDir() override;
+    std::string ProgramFile() override { return RunningProgramFile(); }
     bool Add(const std::string&, const std::string&) override { return false; }
     bool Remove(const std::string&) override { return false; }
     void ProcessPendingMessages() override {}
@@ -50,11 +54,8 @@ private:
     std::string file_;
 };
 
-// The running program file, resolved ("" when the system does not say).
-std::string RunningProgramFile();
-// The data folder of the windowed program: "daten/" beside the program file
-// (the build tree, an unpacked folder), otherwise the installed layout's
-// $XDG_DATA_HOME/Termifolio98/daten/. Ends in "/".
+// The data folder of the windowed program, decided the same way from the
+// layout the program file finds itself in. Ends in "/".
 std::string FindDataFolder();
 
 }  // namespace tmf::cli
