@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "FileIo.h"
+#include "FileIoErrors.h"
 
 namespace tmf::cli {
 
@@ -31,7 +32,7 @@ bool LockHeld(const std::string& dataDir) {
     return ProcessAlive(content->substr(0, content->find('\n')));
 }
 
-bool DataLock::take(const std::string& dataDir, const std::string& programName) {
+DataLock::Result DataLock::take(const std::string& dataDir, const std::string& programName, std::string* errorText) {
     const std::string path = dataDir + kLockFileName;
     char host[256] = {};
     gethostname(host, sizeof host - 1);
@@ -40,19 +41,28 @@ bool DataLock::take(const std::string& dataDir, const std::string& programName) 
         const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0) {
             const bool written = write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+            const int error = errno;
             close(fd);
             if (!written) {
                 unlink(path.c_str());
-                return false;
+                if (errorText) *errorText = detail::ErrnoText(error);
+                return Result::Failed;
             }
             path_ = path;
-            return true;
+            return Result::Taken;
         }
-        if (errno != EEXIST || LockHeld(dataDir)) return false;
+        if (errno != EEXIST) {
+            if (errorText) *errorText = detail::ErrnoText(errno);
+            return Result::Failed;
+        }
+        if (LockHeld(dataDir)) return Result::Held;
         // Left by a process that ended: take it over.
-        unlink(path.c_str());
+        if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+            if (errorText) *errorText = detail::ErrnoText(errno);
+            return Result::Failed;
+        }
     }
-    return false;
+    return Result::Held;
 }
 
 void DataLock::release() {

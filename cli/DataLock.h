@@ -19,9 +19,10 @@ public:
     DataLock(const DataLock&) = delete;
     DataLock& operator=(const DataLock&) = delete;
 
-    // Takes the lock of the folder; false when another process holds it or
-    // the lock file cannot be written.
-    bool take(const std::string& dataDir, const std::string& programName);
+    enum class Result { Taken, Held, Failed };
+    // Takes the lock of the folder. Held: another process has it; Failed:
+    // the lock file cannot be written (errorText says why).
+    Result take(const std::string& dataDir, const std::string& programName, std::string* errorText = nullptr);
     void release();
 
 private:

@@ -151,6 +151,25 @@ bool ReadCheckList(std::vector<std::string>& files) {
     return true;
 }
 
+// Takes the data folder's lock for a run that writes; 0 when it is taken,
+// otherwise the exit status after saying why (what: what is not done then).
+int TakeLock(DataLock& lock, const char* what) {
+    std::string why;
+    switch (lock.take(DataDir, ExtractFileName(RunningProgramFile()), &why)) {
+        case DataLock::Result::Taken: return 0;
+        case DataLock::Result::Held:
+            std::fprintf(stderr,
+                         "termif98-check: Termifolio98 arbeitet gerade mit den Daten in %s.\n"
+                         "%s; beenden Sie das Programm und versuchen Sie es erneut.\n",
+                         DataDir.c_str(), what);
+            return kExitLocked;
+        case DataLock::Result::Failed: break;
+    }
+    std::fprintf(stderr, "termif98-check: Die Sperrdatei in %s kann nicht angelegt werden: %s\n%s.\n",
+                 DataDir.c_str(), why.c_str(), what);
+    return kExitFailed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -177,12 +196,7 @@ int main(int argc, char** argv) {
     if (!options.vcard.empty()) {
         // The windowed program may hold the same file and write it back.
         DataLock importLock;
-        if (!importLock.take(DataDir, ExtractFileName(RunningProgramFile()))) {
-            std::fprintf(stderr, "termif98-check: Termifolio98 arbeitet gerade mit den Daten in %s.\n"
-                                 "Es wird nichts importiert; beenden Sie das Programm und versuchen Sie es erneut.\n",
-                         DataDir.c_str());
-            return kExitLocked;
-        }
+        if (const int refused = TakeLock(importLock, "Es wird nichts importiert")) return refused;
         return ImportVCard(options.vcard, options.vcardTarget) == 0 ? 0 : kExitFailed;
     }
     std::vector<std::string> files = options.files;
@@ -200,15 +214,8 @@ int main(int argc, char** argv) {
     }
 
     DataLock lock;
-    if (options.stamp) {
-        if (!lock.take(DataDir, ExtractFileName(RunningProgramFile()))) {
-            std::fprintf(stderr,
-                         "termif98-check: Termifolio98 arbeitet gerade mit den Daten in %s.\n"
-                         "Die Prüfung wird nicht gestempelt; beenden Sie das Programm und versuchen Sie es erneut.\n",
-                         DataDir.c_str());
-            return kExitLocked;
-        }
-    }
+    if (options.stamp)
+        if (const int refused = TakeLock(lock, "Die Prüfung wird nicht gestempelt")) return refused;
 
     const CheckOutcome outcome = CheckFiles(
         files, {options.stamp, options.aheadDays, [&platform](const std::string& file) { platform.setFile(file); }});

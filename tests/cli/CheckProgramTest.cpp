@@ -202,6 +202,14 @@ TEST_F(CheckProgram, StampingIsRefusedWhileTheWindowedProgramHoldsTheData) {
     EXPECT_EQ(taken.status, 0) << taken.err;
     EXPECT_EQ(ReadOnDisk(file).lastCheck(), "15.06.2024");
     EXPECT_FALSE(std::filesystem::exists(DataDir + ".termif98.lock"));
+
+    // A lock that cannot be made is a failure, not someone else's lock.
+    std::filesystem::create_directory(DataDir + ".termif98.lock");
+    const auto unlocked = FolderSnapshot(dir.path());
+    const ProgramRun failed = Run({"-s", "-d", "16.06.2024"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("Die Sperrdatei in " + DataDir + " kann nicht angelegt werden"), std::string::npos);
+    EXPECT_EQ(FolderSnapshot(dir.path()), unlocked);
 }
 
 TEST_F(CheckProgram, WrongCallsAreRefusedInGermanWithoutLooking) {
