@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "FileIo.h"
+#include "ProgramFolders.h"
 
 namespace tmf::cli {
 
@@ -82,19 +83,8 @@ std::string RunningProgramFile() {
 }
 
 std::string FindDataFolder() {
-    const std::string beside = ExtractFileDir(RunningProgramFile()) + "daten";
-    if (DirectoryExists(beside)) return beside + "/";
-    // A relative XDG_DATA_HOME is to be ignored.
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    std::string base;
-    if (xdg && xdg[0] == '/') {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home ? home : "") + "/.local/share";
-    }
-    if (base.back() != '/') base += '/';
-    return base + "Termifolio98/daten/";
+    // The same decision as the windowed program's, so both work on one folder.
+    return LocateProgramFolders(RunningProgramFile()).data;
 }
 
 }  // namespace tmf::cli

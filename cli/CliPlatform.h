@@ -52,9 +52,8 @@ private:
 
 // The running program file, resolved ("" when the system does not say).
 std::string RunningProgramFile();
-// The data folder of the windowed program: "daten/" beside the program file
-// (the build tree, an unpacked folder), otherwise the installed layout's
-// $XDG_DATA_HOME/Termifolio98/daten/. Ends in "/".
+// The data folder of the windowed program, decided by the layout the
+// program file lies in (see ProgramFolders.h). Ends in "/".
 std::string FindDataFolder();
 
 }  // namespace tmf::cli
