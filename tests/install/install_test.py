@@ -76,6 +76,7 @@ check(r.returncode == 0, "cmake --install: " + r.stderr)
 # ---------------------------------------------------------------- the tree
 expected = [
     "bin/termif98",
+    "bin/termif98-check",
     "share/termifolio98/musik/Hinweis.wav",
     "share/termifolio98/musik/close.wav",
     "share/termifolio98/musik/fehler.wav",
@@ -85,6 +86,7 @@ expected = [
     "share/applications/termifolio98.desktop",
     "share/metainfo/de.wuksoft.termifolio98.metainfo.xml",
     "share/man/man1/termif98.1",
+    "share/man/man1/termif98-check.1",
     "share/icons/hicolor/scalable/apps/termifolio98.svg",
 ] + ["share/icons/hicolor/%dx%d/apps/termifolio98.png" % (s, s) for s in (16, 22, 24, 32, 48, 64, 128, 256)]
 installed = snapshot(prefix)
@@ -138,6 +140,10 @@ check(r.returncode == 0 and r.stdout.startswith("Aufruf: termif98 [OPTION]") and
 r = subprocess.run([program, "--gibtsnicht"], env=base_env, capture_output=True, text=True, timeout=30)
 check(r.returncode == 2 and "unbekannte Option" in r.stderr and not r.stdout, "unbekannte Option: %r" % r.stderr)
 check(snapshot(tmp, outside) == {}, "die Optionen haben Dateien angelegt")
+
+# The terminal program finds the same data folder as the windowed one.
+r = subprocess.run([prefix + "/bin/termif98-check"], env=base_env, capture_output=True, text=True, timeout=30)
+check(r.returncode == 1 and data in r.stdout + r.stderr, "termif98-check sucht woanders: %r" % (r.stdout + r.stderr))
 
 # The first start with nothing there makes the data folder and its file.
 first = subprocess.Popen([program], env=gui_env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
