@@ -22,8 +22,13 @@ constexpr std::size_t kMemoLength = 100;
 // Line breaks are kept as NUL LF in the entry table.
 constexpr std::string_view kStoredBreak{"\0\n", 2};
 
+// A name cut to its field counts as changed as much as one with a letter
+// replaced: either way the entry does not say what the address book says.
 std::string Storable(const std::string& text, std::size_t capacity, bool* changed = nullptr) {
-    return Utf8Left(FoldToCp1252(text, changed), capacity);
+    std::string folded = FoldToCp1252(text, changed);
+    if (Utf8Length(folded) <= capacity) return folded;
+    if (changed) *changed = true;
+    return Utf8Left(folded, capacity);
 }
 
 // Lines joined with stored line breaks, cut to the memo's capacity without

@@ -118,9 +118,10 @@ TEST_F(CoreTest, Version40DatesGiveEntriesOrAreCountedAsSkipped) {
         "END:VCARD\r\n"
         "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Nur Anzeigename\r\nBDAY:1984-02-29\r\nEND:VCARD\r\n"
         "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ohne Termin\r\nEND:VCARD\r\n"
-        "BEGIN:VCARD\r\nVERSION:4.0\r\nN:;;;;\r\nFN:Nur Anzeigename\r\nBDAY:19700101\r\nEND:VCARD\r\n";
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nN:;;;;\r\nFN:Nur Anzeigename\r\nBDAY:19700101\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Sehr-lange-Doppelnamen-Familie;Jo;;;\r\nBDAY:--0101\r\nEND:VCARD\r\n";
     const VCardImportPlan plan = PlanVCardImport(ReadVCards(file), EntryTable, 0);
-    ASSERT_EQ(plan.rows.size(), 2u);
+    ASSERT_EQ(plan.rows.size(), 3u);
     const Row& r = plan.rows[0];
     EXPECT_EQ(r[Vorname].asText(), "Lucja");
     EXPECT_EQ(r[Nachname].asText(), "Lukasiewicz");
@@ -132,8 +133,9 @@ TEST_F(CoreTest, Version40DatesGiveEntriesOrAreCountedAsSkipped) {
     EXPECT_EQ(plan.rows[1][Vorname].asText(), "");
     // Text value, 30 February, 29 February, and the contact without a date.
     EXPECT_EQ(plan.counts.skipped, 4);
-    EXPECT_EQ(plan.counts.added, 2);
-    EXPECT_EQ(plan.counts.namesChanged, 1);
+    EXPECT_EQ(plan.rows[2][Nachname].asText(), "Sehr-lange-Doppelnamen-Fa");  // cut to 25
+    EXPECT_EQ(plan.counts.added, 3);
+    EXPECT_EQ(plan.counts.namesChanged, 2);
 }
 
 TEST_F(CoreTest, SameNamesTermAndDayAreNotAddedTwice) {
