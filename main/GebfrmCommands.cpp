@@ -100,9 +100,12 @@ void TGebF::keyPressEvent(QKeyEvent* event) {
 
 bool TGebF::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui->SG->viewport()) {
+        // Only mouse events are QMouseEvents; the viewport sees paint and
+        // resize events too.
+        const auto* mouse = dynamic_cast<const QMouseEvent*>(event);
+        if (!mouse) return QWidget::eventFilter(watched, event);
         // A right click selects the row under the mouse first, as every list
         // does: "Löschen" must delete the row the user pointed at.
-        const auto* mouse = static_cast<QMouseEvent*>(event);
         if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
             mouse->button() == Qt::RightButton) {
             const QModelIndex index = ui->SG->indexAt(mouse->position().toPoint());
