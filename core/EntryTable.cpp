@@ -10,7 +10,11 @@ namespace tmf {
 EntryTableType::EntryTableType(const EntryTableType& other)
     : pending_(other.pending_), pendingCount_(other.pendingCount_), recordSize_(other.recordSize_), decode_(other.decode_) {
     rows_.reserve(other.rows_.size());
-    for (const auto& row : other.rows_) rows_.push_back(row ? std::make_unique<Row>(*row) : nullptr);
+    for (const Row* row : other.rows_) {
+        Row* copy = row ? takeRow(false) : nullptr;
+        if (copy) *copy = *row;
+        rows_.push_back(copy);
+    }
     // Only the pending rows need the records, and they are never beyond the
     // table.
     const std::size_t needed = other.rows_.size() * recordSize_;
@@ -33,8 +37,22 @@ std::size_t EntryTableType::checked(int r) const {
     return static_cast<std::size_t>(r);
 }
 
+Row* EntryTableType::takeRow(bool cleared) const {
+    constexpr std::size_t kBlockRows = 256;
+    if (spare_.empty()) {
+        blocks_.emplace_back(new Row[kBlockRows]);
+        for (std::size_t i = kBlockRows; i-- > 0;) spare_.push_back(&blocks_.back()[i]);
+    }
+    Row* row = spare_.back();
+    spare_.pop_back();
+    if (cleared) row->fill(Cell());
+    return row;
+}
+
 void EntryTableType::decodeRow(std::size_t r) const {
-    if (!rows_[r]) rows_[r] = std::make_unique<Row>();
+    // A decoded row overwrites every field, so a spare one need not be
+    // cleared first.
+    if (!rows_[r]) rows_[r] = takeRow(!pending_[r]);
     if (pending_[r]) {
         // A row that was there before keeps its texts' storage, so that a
         // reload over a table of the same size allocates nothing.
@@ -54,6 +72,8 @@ void EntryTableType::resize(int lastRow) {
     if (n < pending_.size())
         pendingCount_ -= static_cast<std::size_t>(std::count(pending_.begin() + static_cast<std::ptrdiff_t>(n), pending_.end(), 1));
     if (pendingCount_ == 0) records_ = Records();
+    for (std::size_t r = n; r < rows_.size(); ++r)
+        if (rows_[r]) spare_.push_back(rows_[r]);
     rows_.resize(n);
     pending_.resize(n, 0);
 }
@@ -72,9 +92,9 @@ void EntryTableType::swapRows(int a, int b) {
 
 void EntryTableType::permuteRows(const std::vector<int>& order) {
     decodeAll();
-    std::vector<std::unique_ptr<Row>> moved(order.size());
-    for (std::size_t i = 1; i < order.size(); ++i) moved[i] = std::move(rows_[static_cast<std::size_t>(order[i])]);
-    for (std::size_t i = 1; i < order.size(); ++i) rows_[i] = std::move(moved[i]);
+    std::vector<Row*> moved(order.size());
+    for (std::size_t i = 1; i < order.size(); ++i) moved[i] = rows_[static_cast<std::size_t>(order[i])];
+    for (std::size_t i = 1; i < order.size(); ++i) rows_[i] = moved[i];
 }
 
 unsigned char* EntryTableType::recordBuffer(std::size_t n, std::size_t recordSize) {

@@ -95,10 +95,16 @@ private:
     }
     void decodeRow(std::size_t r) const;
     void decodeAll() const;
+    // A row from the blocks; rows given back keep their texts' storage.
+    Row* takeRow(bool cleared) const;
 
     // Null: an empty row not yet made. A pending row r is record r - 1 of
     // records_; rows only move once decoded, so that stays true.
-    mutable std::vector<std::unique_ptr<Row>> rows_;
+    mutable std::vector<Row*> rows_;
+    // Rows live in blocks, so that a table of 32,000 rows is not 32,000
+    // allocations; rows cut off by a resize wait in spare_ for reuse.
+    mutable std::vector<std::unique_ptr<Row[]>> blocks_;
+    mutable std::vector<Row*> spare_;
     mutable std::vector<std::uint8_t> pending_;
     mutable std::size_t pendingCount_ = 0;
     // What the pending rows are decoded from; let go once none is left.

@@ -56,8 +56,8 @@ bool WriteFileAt(const std::string& path, std::size_t offset, std::string_view b
                  IoError* error = nullptr);
 
 // Removes the temporary files that saves of processes no longer running left
-// in the folder (a save killed half-way); returns how many. Every save calls
-// it for its own folder.
+// in the folder (a save killed half-way); returns how many. The first save
+// into a folder in a run calls it for that folder.
 int RemoveStaleTemporaryFiles(const std::string& folder);
 
 // What is at a path, links followed.

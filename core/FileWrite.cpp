@@ -11,6 +11,7 @@
 #include <climits>
 #include <filesystem>
 #include <random>
+#include <set>
 
 #include "FileIo.h"
 #include "FileIoErrors.h"
@@ -95,6 +96,14 @@ long TempOwner(std::string_view name) {
 // The check a write into the file would make: may this user write it?
 // Replacing it by a new file needs only the folder's permission, which would
 // let a save overwrite a file the user has made read-only.
+// Leftovers can only be of processes that ended before this one looked, so
+// one look per folder and run is enough; the check run writes a header into
+// every listed file and should not read a folder a hundred times.
+void ClearFolderOnce(const std::string& folder) {
+    static std::set<std::string> cleared;
+    if (cleared.insert(folder).second) RemoveStaleTemporaryFiles(folder);
+}
+
 bool MayWriteInto(const std::string& path, IoError* error) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
@@ -143,7 +152,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, IoErro
     }
     if (exists && !MayWriteInto(target, error)) return false;
 
-    RemoveStaleTemporaryFiles(dir.string());
+    ClearFolderOnce(dir.string());
     std::mt19937_64 rng(std::random_device{}());
     // The name keeps the file's own name where it fits, so that a leftover
     // can be told apart by eye; the file system allows 255 bytes.
@@ -212,7 +221,7 @@ bool WriteFileAt(const std::string& path, std::size_t offset, std::string_view b
         ::close(fd);
         return false;
     }
-    RemoveStaleTemporaryFiles(FinalTarget(fs::path(path)).parent_path().string());
+    ClearFolderOnce(FinalTarget(fs::path(path)).parent_path().string());
     bool ok = WriteAll(fd, bytes, static_cast<off_t>(offset), true) && ::fsync(fd) == 0;
     int err = errno;
     if (::close(fd) != 0 && ok) {
