@@ -633,7 +633,7 @@ TEST_F(AppointmentFile, ResetToTestFileMakesTestDateiCurrentWithDefaultsAndCreat
     EXPECT_EQ(DecodeAt(bytes, 0)[HeaderLastCheck], Cell("15.06.2024"));
 }
 
-TEST_F(AppointmentFile, ConstantsAreTheSpecTexts) {
+TEST_F(AppointmentFile, ConstantsAreTheProgramsOwnTexts) {
     EXPECT_STREQ(kFileFilter, "Termifoliodateien (*.tmf)");
     EXPECT_STREQ(kDefaultFileName, "Termif98.tmf");
     EXPECT_STREQ(kTestFileName, "TestDatei.tmf");

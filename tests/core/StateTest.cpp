@@ -164,7 +164,7 @@ TEST_F(State, ResetProgramStateForgetsEverything) {
     EXPECT_EQ(TermNames[0], "");
 }
 
-TEST_F(State, EditorModesAreTheSpecTexts) {
+TEST_F(State, EditorModesAreTheProgramsOwnTexts) {
     EXPECT_STREQ(kModeNew, "Eintrag NEU");
     EXPECT_STREQ(kModeEdit, "Eintrag BEARBEITEN");
     EXPECT_STREQ(kModeCheck, "Prüfen");
