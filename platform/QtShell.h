@@ -21,7 +21,7 @@ QUrl ShellUrl(const std::string& target, const std::string& folder);
 // answerWait counts as success and is left to run.
 class QtShell : public Shell {
 public:
-    explicit QtShell(std::chrono::milliseconds answerWait = std::chrono::milliseconds{3000})
+    explicit QtShell(std::chrono::milliseconds answerWait = std::chrono::milliseconds{2000})
         : answerWait_(answerWait) {}
     bool Open(const std::string& target, const std::string& folder) override;
 

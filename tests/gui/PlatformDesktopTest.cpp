@@ -49,7 +49,7 @@ TEST(PlatformShell, OpenReportsWhetherAProgramTookTheDocument) {
         {"#!/bin/sh\necho \"$1\" > \"$(dirname \"$0\")/given\"\nexit 0\n", true},
         {"#!/bin/sh\nexit 3\n", false},  // no method available for opening
         {"#!/bin/sh\nexit 4\n", false},  // the program found failed
-        {"#!/bin/sh\nsleep 5\n", true},  // a program opened it and is still running
+        {"#!/bin/sh\nsleep 2\n", true},  // a program opened it and is still running
     };
     for (const auto& c : cases) {
         dir.write("bin/xdg-open", c.script);
