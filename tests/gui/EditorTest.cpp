@@ -225,6 +225,14 @@ TEST_F(EditorTest, AFieldReachedWithEnterIsSelectedSoThatTypingReplacesIt) {
     EXPECT_EQ(At(Warnung2, 6), "3");
 }
 
+TEST_F(EditorTest, TabIntoTheDateFieldSelectsItsDateToo) {
+    Open(kModeEdit, 4);
+    Field("Edit2")->setFocus();
+    QTest::keyClick(Field("Edit2"), Qt::Key_Tab);
+    ASSERT_EQ(editor->focusWidget(), Field("MaskEdit1"));
+    EXPECT_EQ(Field<QLineEdit>("MaskEdit1")->selectedText(), "01.01.2000");
+}
+
 TEST_F(EditorTest, AnInvalidDateConfirmedWithEnterRecomputesTheLineThoughTheMessageTookTheFocus) {
     Open(kModeEdit, 4);
     auto* date = Field<QLineEdit>("MaskEdit1");
