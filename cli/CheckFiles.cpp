@@ -79,7 +79,7 @@ LoadResult StampFile(FileCheck& check) {
     const LoadResult loaded = LoadAppointmentFile(check.report.path, "Alles");
     if (!IsLoaded(loaded)) return loaded;
     check.day = MakeCheckDay(Today(), EntryTable(HeaderLastCheck, 0).asText());
-    const int count = std::min(EntryCount, EntryTable.lastRow());
+    const int count = LastEntryRow();
     for (int e = 1; e <= count; ++e) check.entry(e, EntryTable.row(e));
     // The windowed check's own two writes, so that the bytes come out the
     // same: the header with the date of the check, then the whole file once

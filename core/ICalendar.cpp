@@ -163,7 +163,7 @@ std::string WriteICalendar(const EntryTableType& table, int entryCount, sys_days
 }
 
 bool ExportICalendar(const std::string& path) {
-    const int n = std::min<int>(EntryCount, EntryTable.lastRow());
+    const int n = LastEntryRow();
     IoError error;
     if (WriteFileAtomically(path, WriteICalendar(EntryTable, n, Today()), &error)) return true;
     ShowMessage("Die Datei " + path + " konnte nicht gespeichert werden !\r\n" + error.reason, MessageKind::Error);

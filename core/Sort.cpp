@@ -65,7 +65,7 @@ std::vector<std::int64_t> SortKeys(int choice, int n) {
 void SortEntries(int choice) {
     if (choice < 1 || choice > 6) return;
     TableOperation busy;
-    const int n = EntryCount < EntryTable.lastRow() ? EntryCount : EntryTable.lastRow();
+    const int n = LastEntryRow();
     Desktop* desktop = ThePlatform().desktop;
     if (desktop) desktop->SetMainWindowEnabled(false);
 
@@ -94,5 +94,7 @@ void SortEntries(int choice) {
     if (n >= 2) EntryTable.permuteRows(at);
     if (desktop) desktop->SetMainWindowEnabled(true);
 }
+
+void SortEntriesByFileChoice() { SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger())); }
 
 }  // namespace tmf

@@ -16,5 +16,7 @@ enum SortChoice : int {
 // with equal keys always end in the same order; the user sees the same list
 // for the same file every time. Any choice other than 1..6 leaves the table.
 void SortEntries(int choice);
+// Sorts by the choice the current file keeps in its header (field 2).
+void SortEntriesByFileChoice();
 
 }  // namespace tmf

@@ -24,6 +24,8 @@ std::string ProgramFile;
 std::string DocumentDir;
 std::string FileDialogDir;
 
+int LastEntryRow() { return EntryCount < EntryTable.lastRow() ? EntryCount : EntryTable.lastRow(); }
+
 std::int64_t SettingValue(int line) { return StrToIntDef(SettingsLines(line), 0); }
 
 void ResizeEntryTable(int lastRow) { EntryTable.resize(lastRow); }

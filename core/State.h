@@ -65,6 +65,9 @@ inline std::string& SettingsLines(int line) { return ListLines.at(static_cast<st
 inline std::string& CheckList(int slot) { return ListLines.at(static_cast<std::size_t>(20 + slot)); }
 inline std::string& CurrentFile() { return CheckList(0); }
 // A settings line read as an integer (0 when it is not a number).
+// The last row that is an entry both by EntryCount and in the table: the two
+// part for a moment while a load or a resize is under way.
+int LastEntryRow();
 std::int64_t SettingValue(int line);
 inline bool SettingOn(int line) { return SettingValue(line) == 1; }
 

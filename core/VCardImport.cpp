@@ -168,7 +168,7 @@ VCardImportOutcome ImportVCardFile(const std::string& vcardPath, const std::stri
     EntryCount = static_cast<std::int32_t>(total);
     ResizeEntryTable(EntryCount);
     for (std::size_t i = 0; i < plan.rows.size(); ++i) EntryTable.row(first + static_cast<int>(i)) = std::move(plan.rows[i]);
-    SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
+    SortEntriesByFileChoice();
     // No "Datum": the last check date stays, or the entries due since then
     // would never be reported as passed over.
     if (!SaveAppointmentFile(target, "Alles", "")) {

@@ -18,12 +18,6 @@ using namespace tmf;
 
 namespace {
 
-// Rows of the main list that stand for entries: the grid may be shorter
-// than the table while it is being filled.
-int ListedRows() {
-    const int gridRows = MainGrid.rowCount() - 1;
-    return EntryCount < gridRows ? EntryCount : gridRows;
-}
 
 }  // namespace
 

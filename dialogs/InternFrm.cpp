@@ -63,7 +63,7 @@ void TInternF::FormActivate() {
     for (int f = 0; f < kFieldCount; ++f) header << FieldLine(f, 0);
     // A header read on its own may promise more rows than the table holds;
     // beyond the table there is nothing to show.
-    const int rows = EntryCount < EntryTable.lastRow() ? EntryCount : EntryTable.lastRow();
+    const int rows = LastEntryRow();
     QStringList all;
     all.reserve((rows + 1) * kFieldCount);
     for (int r = 0; r <= rows; ++r)

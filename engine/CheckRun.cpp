@@ -10,7 +10,6 @@
 #include "Funky.h"
 #include "Grid.h"
 #include "Ports.h"
-#include "Sort.h"
 #include "State.h"
 #include "Views.h"
 
@@ -56,7 +55,7 @@ bool CheckEntries(FileSounds& sounds, bool& passedOverSoundPlayed) {
     FindingCounts counts;
     bool findings = false;
     int n = 0;
-    const int count = EntryCount < EntryTable.lastRow() ? EntryCount : EntryTable.lastRow();
+    const int count = LastEntryRow();
     for (int e = 1; e <= count; ++e) {
         if (e % 5 == 0 || e == count) ShowProgress("Prüfe...", static_cast<float>(e), static_cast<float>(count));
         const EntryFindings f = CheckEntry(EntryTable.row(e), day);
@@ -134,8 +133,7 @@ bool CheckDates(std::string_view mode) {
             if (mode == "Auto") {
                 SaveAppointmentFile(file, "Alles", "Datum");
             } else if (slot == 0) {
-                SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
-                FillGrid();
+                SortAndFillGrid();
             } else {
                 AskSaveIfChanged(file);
             }

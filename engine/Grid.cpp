@@ -3,6 +3,7 @@
 #include "Dates.h"
 #include "Funky.h"
 #include "Ports.h"
+#include "Sort.h"
 #include "State.h"
 #include "Views.h"
 
@@ -24,7 +25,7 @@ void FillGrid() {
         view->SetStatusPanel(2, "Einträge: 0");
     }
     MainGrid.cell(4, 0).clear();
-    const int n = EntryCount < EntryTable.lastRow() ? EntryCount : EntryTable.lastRow();
+    const int n = LastEntryRow();
     MainGrid.setRowCount(n + 1);
     if (view) view->GridChanged();
 
@@ -63,10 +64,20 @@ void FillGrid() {
 }
 
 void SetupGrid() {
-    const int n = EntryCount < EntryTable.lastRow() ? EntryCount : EntryTable.lastRow();
+    const int n = LastEntryRow();
     MainGrid.setRowCount(n + 1);
     MainGrid.columnWidths = kGridColumnWidths;
     if (TheViews().main) TheViews().main->GridChanged();
+}
+
+void SortAndFillGrid() {
+    SortEntriesByFileChoice();
+    FillGrid();
+}
+
+int ListedRows() {
+    const int gridRows = MainGrid.rowCount() - 1;
+    return EntryCount < gridRows ? EntryCount : gridRows;
 }
 
 WindowRect PlaceBesideMain(int width, int height, int dx, int dy) {

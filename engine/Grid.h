@@ -29,6 +29,12 @@ extern StringGrid MainGrid;  // SG
 // Writes the entries into the grid: row number, names, term name and the
 // value chosen by the file's output choice; updates the status bar.
 void FillGrid();
+// After every change of the table: the entries in the file's sort order,
+// and the grid showing them.
+void SortAndFillGrid();
+// Rows of the main list that stand for entries: the grid may be shorter
+// than the table while it is being filled.
+int ListedRows();
 // Row count EntryCount + 1 and the standard column widths.
 void SetupGrid();
 // A dialog's position relative to the main window.

@@ -96,8 +96,7 @@ void InitProgram() {
         v.main->ShowWindow();
     }
     SetupGrid();
-    SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
-    FillGrid();
+    SortAndFillGrid();
 }
 
 bool StartupDecision() {

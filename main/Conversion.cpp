@@ -130,7 +130,7 @@ void TGebF::BitBtn7Click() {
     EntryCount = n;
     Modified = 1;
     EntryTable(HeaderSortChoice, 0) = Cell(std::to_string(SortChoiceIndex()));
-    SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
+    SortEntriesByFileChoice();
     if (SaveAppointmentFile(CurrentFile(), "Alles", "Datum")) Modified = 0;
     FillGrid();
 }

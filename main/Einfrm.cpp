@@ -21,7 +21,6 @@
 #include "EditorValidators.h"
 #include "Grid.h"
 #include "Ports.h"
-#include "Sort.h"
 #include "State.h"
 #include "Views.h"
 #include "ui_Einfrm.h"
@@ -267,7 +266,7 @@ void TEinF::FillFromEntry(int row) {
     const EntryTableType& t = Table();
     // Only a real entry can be written back; a row outside the table shows
     // empty fields and is refused at the take-over.
-    if (row >= 1 && row <= EntryCount && row <= EntryTable.lastRow())
+    if (row >= 1 && row <= LastEntryRow())
         shownEntry_ = EntryTable.row(row);
     else
         shownEntry_.reset();
@@ -525,12 +524,12 @@ void TEinF::CopyTermNames() {
 
 bool TEinF::LocateShownEntry() {
     if (!shownEntry_) return false;
-    if (EditIndex >= 1 && EditIndex <= EntryCount && EditIndex <= EntryTable.lastRow() &&
+    if (EditIndex >= 1 && EditIndex <= LastEntryRow() &&
         EntryTable.row(EditIndex) == *shownEntry_)
         return true;
     // The main window stays usable while the editor is open: its sort may
     // have moved the entry to another row.
-    const int last = std::min(EntryCount, EntryTable.lastRow());
+    const int last = LastEntryRow();
     for (int r = 1; r <= last; ++r) {
         if (EntryTable.row(r) == *shownEntry_) {
             EditIndex = r;
@@ -589,8 +588,7 @@ void TEinF::TakeOver() {
         CopyTermNames();
         if (EditorMode != kModeDelete) WriteRow(EditIndex);
         if (EditorMode != kModeCheck) {
-            SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
-            FillGrid();
+            SortAndFillGrid();
         }
     }
     takingOver_ = false;

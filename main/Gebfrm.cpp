@@ -17,7 +17,6 @@
 #include "Dates.h"
 #include "Grid.h"
 #include "Ports.h"
-#include "Sort.h"
 #include "Startup.h"
 #include "State.h"
 #include "ui_Gebfrm.h"
@@ -131,7 +130,7 @@ void TGebF::GridChanged() {
 void TGebF::NoteSelectedEntry() {
     if (restoringSelection_) return;
     const int row = SelectedRow();
-    if (row >= 1 && row <= std::min(EntryCount, EntryTable.lastRow()))
+    if (row >= 1 && row <= LastEntryRow())
         selectedEntry_ = std::as_const(EntryTable).row(row);
     else
         selectedEntry_.reset();
@@ -141,7 +140,7 @@ void TGebF::RestoreSelection() {
     // A refill resets the view and with it the selection; the entry selected
     // before is looked up by its content, wherever the sort has put it.
     if (!selectedEntry_) return;
-    const int last = std::min({EntryCount, EntryTable.lastRow(), MainGrid.rowCount() - 1});
+    const int last = std::min(LastEntryRow(), ListedRows());
     for (int r = 1; r <= last; ++r) {
         if (std::as_const(EntryTable).row(r) == *selectedEntry_) {
             ui->SG->selectionModel()->setCurrentIndex(model->index(r - 1, 0),
@@ -230,8 +229,7 @@ void TGebF::ComboBox1Change(int index) {
 void TGebF::ComboBox2Change(int index) {
     if (RefuseWhileBusy()) return;
     EntryTable(HeaderSortChoice, 0) = Cell(std::to_string(index));
-    SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
-    FillGrid();
+    SortAndFillGrid();
 }
 
 bool TGebF::EndProgram() {

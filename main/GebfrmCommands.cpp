@@ -19,7 +19,6 @@
 #include "Grid.h"
 #include "Ports.h"
 #include "Progress.h"
-#include "Sort.h"
 #include "Startup.h"
 #include "State.h"
 #include "ui_Gebfrm.h"
@@ -155,7 +154,7 @@ void TGebF::Edit1Change() {
     ui->SG->setUpdatesEnabled(false);
     ui->Label1->setText("0 gefunden");
     int found = 0;
-    const int n = EntryCount < MainGrid.rowCount() - 1 ? EntryCount : MainGrid.rowCount() - 1;
+    const int n = ListedRows();
     QString label = "0 gefunden";
     for (int r = 1; r <= n && r < MainGrid.rowCount(); ++r) {
         if (r % 20 == 0 || r == n) ShowProgress("Suche...", static_cast<float>(r), static_cast<float>(n));
@@ -216,8 +215,7 @@ void TGebF::Lschen1Click() {
     EditorMode = kModeDelete;
     Modified = 1;
     if (editorOpen && editorOpen() && closeEditor) closeEditor();
-    SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
-    FillGrid();
+    SortAndFillGrid();
 }
 
 void TGebF::BitBtn6Click() {
@@ -230,8 +228,7 @@ void TGebF::BitBtn6Click() {
     }
     // The run reloaded the current file from disk; the grid must show the
     // table as it now is, or a double click would open another entry.
-    SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
-    FillGrid();
+    SortAndFillGrid();
 }
 
 void TGebF::RecoverCurrentFile() {
@@ -246,8 +243,7 @@ void TGebF::RecoverCurrentFile() {
         ResetFileHeader();
     }
     Modified = 0;
-    SortEntries(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
-    FillGrid();
+    SortAndFillGrid();
 }
 
 void TGebF::BitBtn1Click() {
