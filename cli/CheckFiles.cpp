@@ -14,19 +14,20 @@ using namespace std::chrono;
 
 namespace {
 
+constexpr year_month_day kFallback = year{100} / January / 1;
+
 std::string Who(const Row& row) { return row[Vorname].asText() + " " + row[Nachname].asText(); }
 
-Upcoming MakeUpcoming(const Row& row, int days, sys_days today) {
+Upcoming MakeUpcoming(const Row& row, year_month_day date, int days, sys_days today) {
     Upcoming u;
     u.days = days;
     const sys_days on = today + std::chrono::days{days};
     u.date = FormatDate(on);
     u.who = Who(row);
     u.term = row[Terminart].asText();
-    // The fallback date stands for a date that was not valid: no age then.
-    const std::string& termin = row[TerminAm].asText();
-    if (const auto date = ParseDate(termin); date && termin != kFallbackDate)
-        u.years = static_cast<int>(year_month_day{on}.year()) - static_cast<int>(date->year());
+    // The fallback date stands for a date that was not valid, and a date
+    // without a year has no age to show.
+    if (date != kFallback && !IsYearless(date)) u.years = static_cast<int>(year_month_day{on}.year()) - static_cast<int>(date.year());
     return u;
 }
 
@@ -35,23 +36,24 @@ struct FileCheck {
     const CheckOptions& options;
     int file;
     std::vector<Upcoming>& upcoming;
+    const AnniversaryTable& anniversaries;
     CheckDay day{};
     bool saveFailed = false;
 
-    Row details;  // the whole record, for a look that found something
+    Row details;  // the fields shown of an entry that a look found something in
 
     // An entry of the table (stamping).
     void entry(int e, Row& row) {
         const EntryFindings f = CheckEntry(row, day);
-        if (count(f)) add(e, f, row[Loeschen].asBoolean(), row);
+        if (count(f)) add(e, f, row[Loeschen].asBoolean(), row, ParseDate(row[TerminAm].asText()).value_or(kFallback));
     }
-    // An entry of a look, decoded in full only when it is to be shown.
+    // An entry of a look: only the fields shown are decoded, and only when it
+    // has something to show.
     void entry(int e, ScannedEntry& scanned) {
         const EntryFindings f = CheckEntry(scanned.state, day);
         if (!count(f)) return;
-        DecodeRecord(scanned.record, details);
-        details[TerminAm] = Cell(FormatDate(scanned.state.date));
-        add(e, f, scanned.loeschen, details);
+        DecodeTexts(scanned.record, details, {Vorname, Nachname, Terminart});
+        add(e, f, scanned.loeschen, details, scanned.state.date);
     }
 
     // Keeps the counts; true when the entry has something to show.
@@ -60,13 +62,13 @@ struct FileCheck {
         report.counts.add(f);
         return f.kind != NoFinding || f.passedOver || f.days <= options.aheadDays;
     }
-    void add(int e, const EntryFindings& f, bool flagged, const Row& row) {
+    void add(int e, const EntryFindings& f, bool flagged, const Row& row, year_month_day date) {
         const std::string term = row[Terminart].asText();
         if (f.kind != NoFinding)
             report.findings.push_back({f.kind, Who(row), FindingText(f.kind, f.days, term), f.kind == DueToday && flagged});
         if (f.passedOver) report.findings.push_back({PassedOver, Who(row), FindingText(PassedOver, f.days, term), flagged});
         if (f.days <= options.aheadDays) {
-            upcoming.push_back(MakeUpcoming(row, f.days, day.today));
+            upcoming.push_back(MakeUpcoming(row, date, f.days, day.today));
             upcoming.back().file = file;
             upcoming.back().entry = e;
         }
@@ -78,7 +80,7 @@ struct FileCheck {
 LoadResult StampFile(FileCheck& check) {
     const LoadResult loaded = LoadAppointmentFile(check.report.path, "Alles");
     if (!IsLoaded(loaded)) return loaded;
-    check.day = MakeCheckDay(Today(), EntryTable(HeaderLastCheck, 0).asText());
+    check.day = MakeCheckDay(Today(), EntryTable(HeaderLastCheck, 0).asText(), &check.anniversaries);
     const int count = LastEntryRow();
     for (int e = 1; e <= count; ++e) check.entry(e, EntryTable.row(e));
     // The windowed check's own two writes, so that the bytes come out the
@@ -93,7 +95,9 @@ LoadResult StampFile(FileCheck& check) {
 LoadResult LookAtFile(FileCheck& check) {
     return ScanAppointmentFile(
         check.report.path,
-        [&check](const Row& header) { check.day = MakeCheckDay(Today(), header[HeaderLastCheck].asText()); },
+        [&check](const Row& header) {
+            check.day = MakeCheckDay(Today(), header[HeaderLastCheck].asText(), &check.anniversaries);
+        },
         [&check](int e, ScannedEntry& scanned) { check.entry(e, scanned); });
 }
 
@@ -103,13 +107,14 @@ CheckOutcome CheckFiles(const std::vector<std::string>& files, const CheckOption
     CheckOutcome outcome;
     outcome.files.resize(files.size());
     Modified = 0;
+    const AnniversaryTable anniversaries(Today());
     for (int i = static_cast<int>(files.size()) - 1; i >= 0; --i) {
         FileReport& report = outcome.files[static_cast<std::size_t>(i)];
         report.path = files[static_cast<std::size_t>(i)];
         if (options.onFile) options.onFile(report.path);
         // The read names a file it cannot read on standard error.
         const std::size_t upcomingBefore = outcome.upcoming.size();
-        FileCheck check{report, options, i, outcome.upcoming};
+        FileCheck check{report, options, i, outcome.upcoming, anniversaries};
         const LoadResult result = options.stamp ? StampFile(check) : LookAtFile(check);
         if (result != LoadResult::Loaded || check.saveFailed) outcome.failed = true;
         if (!IsLoaded(result)) {

@@ -1,13 +1,17 @@
 #include "FileScan.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "Cell.h"
@@ -19,10 +23,33 @@ namespace tmf::cli {
 
 namespace {
 
-// Records are read a block at a time into one buffer, so that memory stays
-// small whatever the file's size. (A mapped file would save the copy, but a
-// file cut short by another program while mapped ends the process.)
-constexpr std::size_t kRecordsPerBlock = 168;  // about 64 KiB, kept in the cache
+// Records are read through a mapping of the file, a window at a time: no
+// byte is copied, and memory stays small whatever the file's size. Where the
+// file cannot be mapped, the window is read into a buffer instead.
+constexpr std::size_t kRecordsPerWindow = 2702;  // about 1 MiB
+constexpr std::int32_t kPrefetchAhead = 8;  // records; the fields sit on three cache lines
+
+// A file that another program cuts short while it is mapped makes the touch
+// of a page beyond its new end raise SIGBUS, which would end the process. The
+// handler puts a page of zeros there instead and notes it; the read then
+// counts as failed and nothing of it is shown.
+std::atomic<std::uintptr_t> gWindowFrom{0};
+std::atomic<std::uintptr_t> gWindowTo{0};
+volatile std::sig_atomic_t gCutWhileMapped = 0;
+
+void OnBusError(int, siginfo_t* info, void*) {
+    const auto at = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    if (at >= gWindowFrom.load() && at < gWindowTo.load()) {
+        const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+        void* page = reinterpret_cast<void*>(at & ~(pageSize - 1));
+        if (::mmap(page, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
+            gCutWhileMapped = 1;
+            return;
+        }
+    }
+    // Not a page of ours: the default action when the access is retried.
+    ::signal(SIGBUS, SIG_DFL);
+}
 
 class ReadOnlyFile {
 public:
@@ -34,55 +61,108 @@ public:
             ::close(fd_);
             fd_ = -1;
         }
-        if (fd_ >= 0) size_ = static_cast<std::size_t>(st.st_size);
+        if (fd_ < 0) return;
+        size_ = static_cast<std::size_t>(st.st_size);
+        struct sigaction onBus {};
+        onBus.sa_sigaction = OnBusError;
+        onBus.sa_flags = SA_SIGINFO;
+        sigemptyset(&onBus.sa_mask);
+        guarded_ = ::sigaction(SIGBUS, &onBus, &before_) == 0;
+        gCutWhileMapped = 0;
     }
     ~ReadOnlyFile() {
+        unmap();
+        if (guarded_) ::sigaction(SIGBUS, &before_, nullptr);
         if (fd_ >= 0) ::close(fd_);
     }
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
     std::size_t size() const { return fd_ >= 0 ? size_ : 0; }
-    // Exactly n bytes at offset, or false.
-    bool read(std::size_t offset, unsigned char* out, std::size_t n) const {
+
+    // The n bytes at offset, valid until the next call; nullptr when they
+    // cannot be had.
+    const unsigned char* bytes(std::size_t offset, std::size_t n) {
+        unmap();
+        if (offset + n > size_) return nullptr;
+        if (guarded_) {
+            const std::size_t from = offset & ~(PageSize() - 1);
+            void* map = ::mmap(nullptr, offset + n - from, PROT_READ, MAP_PRIVATE, fd_, static_cast<off_t>(from));
+            if (map != MAP_FAILED) {
+                map_ = map;
+                mapLength_ = offset + n - from;
+                gWindowFrom = reinterpret_cast<std::uintptr_t>(map_);
+                gWindowTo = gWindowFrom + mapLength_;
+                return static_cast<const unsigned char*>(map_) + (offset - from);
+            }
+        }
+        buffer_.resize(n);
         std::size_t done = 0;
         while (done < n) {
-            const ssize_t got = ::pread(fd_, out + done, n - done, static_cast<off_t>(offset + done));
+            const ssize_t got = ::pread(fd_, buffer_.data() + done, n - done, static_cast<off_t>(offset + done));
             if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) return false;
+            if (got <= 0) return nullptr;
             done += static_cast<std::size_t>(got);
         }
-        return true;
+        return buffer_.data();
+    }
+
+    // False once the file was cut short below `end` since it was opened: the
+    // bytes read from it may then be zeros that were never in the file.
+    bool holds(std::size_t end) const {
+        struct stat st {};
+        return !gCutWhileMapped && ::fstat(fd_, &st) == 0 && static_cast<std::size_t>(st.st_size) >= end;
     }
 
 private:
+    static std::size_t PageSize() {
+        static const auto pageSize = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        return pageSize;
+    }
+    void unmap() {
+        if (!map_) return;
+        gWindowFrom = 0;
+        gWindowTo = 0;
+        ::munmap(map_, mapLength_);
+        map_ = nullptr;
+    }
+
     int fd_ = -1;
     std::size_t size_ = 0;
+    bool guarded_ = false;
+    struct sigaction before_ {};
+    void* map_ = nullptr;
+    std::size_t mapLength_ = 0;
+    std::vector<unsigned char> buffer_;
 };
 
-// The date of an entry as the load leaves it: a stored date in its normal
-// form that the validation passes unchanged is taken as it is; any other goes
-// through the validation, with its message, from the record's full decoding.
-std::chrono::year_month_day LoadedDate(const CheckFields& fields, const unsigned char* record, Row& scratch) {
+// The date of an entry that is not in the normal form, as the load leaves it
+// after the validation: the first few dates that are none get their message,
+// the rest are counted for the summary.
+std::chrono::year_month_day ValidatedDate(const unsigned char* record, Row& scratch, std::int32_t& dateErrors) {
     using namespace std::chrono;
-    const auto date = ParseNormalizedDate(std::string_view(fields.date, fields.dateLength));
-    if (date && !(date->month() == February && date->day() == day{29}) && date->year() >= year{100}) return *date;
     DecodeRecord(record, scratch);
-    return ParseDate(ValidateDate(*scratch[TerminAm].textIf())).value_or(year{100} / January / 1);
+    int code = 0;
+    const std::string checked = CheckDateText(*scratch[TerminAm].textIf(), code);
+    if (code == 0) return ParseDate(checked).value_or(year{100} / January / 1);
+    if (++dateErrors <= kDateMessagesPerFile) ShowMessage(DateErrorMessage(code, checked));
+    return year{100} / January / 1;
 }
 
 }  // namespace
 
 LoadResult ScanAppointmentFile(const std::string& path, const std::function<void(const Row& header)>& onHeader,
                                const std::function<void(int entry, ScannedEntry& scanned)>& onEntry) {
-    const ReadOnlyFile file(path);
-    std::vector<unsigned char> block(kRecordSize * kRecordsPerBlock);
-    if (file.size() < kRecordSize || !file.read(0, block.data(), kRecordSize)) {
+    ReadOnlyFile file(path);
+    const auto cannotLoad = [&path] {
         ShowMessage(path + " konnte nicht geladen werden !");
         return LoadResult::Failed;
-    }
+    };
+    const unsigned char* first = file.size() >= kRecordSize ? file.bytes(0, kRecordSize) : nullptr;
+    if (!first) return cannotLoad();
     Row row;
-    DecodeRecord(block.data(), row);
+    DecodeRecord(first, row);
+    if (!file.holds(kRecordSize)) return cannotLoad();
     const auto count = ParseInteger(row[HeaderCount].asText());
     if (!count || *count < 0 || *count > std::numeric_limits<std::int32_t>::max()) {
         ShowMessage("Keine Termifolio98 Datei !");
@@ -95,25 +175,39 @@ LoadResult ScanAppointmentFile(const std::string& path, const std::function<void
     onHeader(row);
     CheckFields fields;
     ScannedEntry scanned;
-    for (std::int32_t first = 1; first <= rows; first += static_cast<std::int32_t>(kRecordsPerBlock)) {
-        const std::int32_t inBlock = std::min<std::int32_t>(rows - first + 1, kRecordsPerBlock);
-        if (!file.read(static_cast<std::size_t>(first) * kRecordSize, block.data(),
-                       static_cast<std::size_t>(inBlock) * kRecordSize)) {
-            ShowMessage(path + " konnte nicht geladen werden !");
-            return LoadResult::Failed;
-        }
-        for (std::int32_t k = 0; k < inBlock; ++k) {
-            scanned.record = block.data() + static_cast<std::size_t>(k) * kRecordSize;
+    std::int32_t dateErrors = 0;
+    for (std::int32_t from = 1; from <= rows; from += static_cast<std::int32_t>(kRecordsPerWindow)) {
+        const std::int32_t inWindow = std::min<std::int32_t>(rows - from + 1, kRecordsPerWindow);
+        const std::size_t offset = static_cast<std::size_t>(from) * kRecordSize;
+        const unsigned char* records = file.bytes(offset, static_cast<std::size_t>(inWindow) * kRecordSize);
+        if (!records) return cannotLoad();
+        for (std::int32_t k = 0; k < inWindow; ++k) {
+            scanned.record = records + static_cast<std::size_t>(k) * kRecordSize;
+            if (k + kPrefetchAhead < inWindow) {
+                const unsigned char* ahead = scanned.record + kPrefetchAhead * kRecordSize;
+                __builtin_prefetch(ahead + 52);
+                __builtin_prefetch(ahead + 164);
+                __builtin_prefetch(ahead + 371);
+            }
             DecodeCheckFields(scanned.record, fields);
             scanned.state = EntryState{};
-            scanned.state.date = LoadedDate(fields, scanned.record, row);
+            if (fields.date) {
+                scanned.state.date = *fields.date;
+            } else {
+                // The validation's message must not be about bytes the file
+                // no longer has.
+                if (!file.holds(offset + static_cast<std::size_t>(k + 1) * kRecordSize)) return cannotLoad();
+                scanned.state.date = ValidatedDate(scanned.record, row, dateErrors);
+            }
             scanned.state.warnung1 = fields.warnung1;
             scanned.state.warnung2 = fields.warnung2;
             scanned.state.erreicht = fields.erreicht;
             scanned.loeschen = fields.loeschen != 0;
-            onEntry(first + k, scanned);
+            onEntry(from + k, scanned);
         }
     }
+    if (!file.holds(static_cast<std::size_t>(rows + 1) * kRecordSize)) return cannotLoad();
+    if (dateErrors > kDateMessagesPerFile) ShowMessage(DateErrorSummary(path, dateErrors - kDateMessagesPerFile));
     if (rows < n) {
         ShowMessage("Dateiende bei " + std::to_string(rows) + " einträgen erreicht !");
         return LoadResult::Truncated;

@@ -1,6 +1,7 @@
 #include "AppointmentFile.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -129,32 +130,7 @@ void ReportLoadFailure(const std::string& name) {
 int ReadInt8(const unsigned char* at) { return static_cast<std::int8_t>(*at); }
 
 
-constexpr std::int32_t kDateMessagesPerFile = 5;
-
-std::string DateErrorSummary(const std::string& name, std::int32_t more) {
-    return "Datumsfehler in " + name + " :\r\n\r\nWeitere " + std::to_string(more) +
-           " Einträge haben kein gültiges Datum.\r\nFür sie wird der 01.01.0100 angenommen.";
-}
-
-// The common case, on the stored bytes in one pass: a date already in the
-// form "dd.mm.yyyy" that validation would leave as it is. Everything else
-// (29 February and years before 0100 included) takes the full validation.
-bool StoredDateIsNormal(const unsigned char* record) {
-    const unsigned char* field = record + kDateSlot.offset;
-    if (field[0] != 10) return false;
-    constexpr unsigned char key = ScrambleKey(10);
-    unsigned char c[10];
-    for (int i = 0; i < 10; ++i) c[i] = field[1 + i] ^ key;
-    if (c[2] != '.' || c[5] != '.') return false;
-    for (int i : {0, 1, 3, 4, 6, 7, 8, 9})
-        if (c[i] < '0' || c[i] > '9') return false;
-    static constexpr int kDays[] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const int day = (c[0] - '0') * 10 + (c[1] - '0');
-    const int month = (c[3] - '0') * 10 + (c[4] - '0');
-    if (month < 1 || month > 12 || day < 1 || day > kDays[month]) return false;
-    return !(c[6] == '0' && c[7] == '0');
-}
-
+bool StoredDateIsNormal(const unsigned char* record) { return NormalStoredDate(record).has_value(); }
 
 }  // namespace
 
@@ -166,10 +142,55 @@ void DecodeRecord(const unsigned char* record, Row& row) {
     row[Loeschen] = Cell(static_cast<int>(static_cast<std::int8_t>(record[kLoeschenAt])));
 }
 
+std::string DateErrorSummary(const std::string& name, std::int32_t more) {
+    return "Datumsfehler in " + name + " :\r\n\r\nWeitere " + std::to_string(more) +
+           " Einträge haben kein gültiges Datum.\r\nFür sie wird der 01.01.0100 angenommen.";
+}
+
+std::optional<std::chrono::year_month_day> NormalStoredDate(const unsigned char* record) {
+    // Every entry of a file comes through here, so the ten bytes are looked
+    // at as two words: "dd.mm.yy" and "yy".
+    const unsigned char* field = record + kDateSlot.offset;
+    if (field[0] != 10) return std::nullopt;
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kKey = kOnes * ScrambleKey(10);
+    std::uint64_t head = 0;
+    std::uint16_t tail = 0;
+    std::memcpy(&head, field + 1, 8);
+    std::memcpy(&tail, field + 9, 2);
+    if constexpr (std::endian::native == std::endian::big) {
+        head = __builtin_bswap64(head);
+        tail = __builtin_bswap16(tail);
+    }
+    head ^= kKey;
+    tail = static_cast<std::uint16_t>(tail ^ kKey);
+    // Byte i of a word is character i: the dots are characters 2 and 5.
+    constexpr std::uint64_t kDotMask = 0xFFull << 16 | 0xFFull << 40;
+    constexpr std::uint64_t kDots = std::uint64_t{'.'} << 16 | std::uint64_t{'.'} << 40;
+    if ((head & kDotMask) != kDots) return std::nullopt;
+    const std::uint64_t digits = (head & ~kDotMask) | (kOnes * '0' & kDotMask);
+    // A byte is a digit when it is 0x30..0x3F and stays below 0x40 plus 6.
+    constexpr std::uint64_t kHigh = kOnes * 0xF0, kZeros = kOnes * '0', kSix = kOnes * 6;
+    if ((digits & kHigh) != kZeros || ((digits + kSix) & kHigh) != kZeros) return std::nullopt;
+    if ((tail & 0xF0F0) != 0x3030 || ((tail + 0x0606) & 0xF0F0) != 0x3030) return std::nullopt;
+    const auto at = [v = digits - kZeros](int i) { return static_cast<unsigned>((v >> (8 * i)) & 0xFF); };
+    const unsigned d = at(0) * 10 + at(1), m = at(3) * 10 + at(4);
+    const unsigned y = at(6) * 1000 + at(7) * 100 + ((tail & 0xFFu) - '0') * 10 + ((tail >> 8) - '0');
+    // 29 February and years before 100 take the validation, which changes them.
+    static constexpr unsigned char kDays[] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (m - 1 >= 12 || d - 1 >= kDays[m] || y < 100) return std::nullopt;
+    return std::chrono::year_month_day{std::chrono::year{static_cast<int>(y)}, std::chrono::month{m},
+                                       std::chrono::day{d}};
+}
+
+void DecodeTexts(const unsigned char* record, Row& row, std::initializer_list<int> fields) {
+    for (const auto& slot : kTexts)
+        if (std::find(fields.begin(), fields.end(), slot.field) != fields.end())
+            ReadText(record, slot, row[static_cast<std::size_t>(slot.field)].textToFill());
+}
+
 void DecodeCheckFields(const unsigned char* record, CheckFields& fields) {
-    fields.dateLength = std::min<std::size_t>(record[kDateSlot.offset], kDateSlot.capacity);
-    XorCopy(record + kDateSlot.offset + 1, reinterpret_cast<unsigned char*>(fields.date), fields.dateLength,
-            ScrambleKey(fields.dateLength));
+    fields.date = NormalStoredDate(record);
     fields.warnung1 = ReadInt16(record + kWarnung1At);
     fields.warnung2 = ReadInt16(record + kWarnung2At);
     fields.erreicht = ReadInt8(record + kErreichtAt);

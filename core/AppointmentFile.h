@@ -1,7 +1,11 @@
 #pragma once
 // Appointment files: fixed 388-byte records, record 0 the header, texts with a
 // length byte and scrambled Windows-1252 bytes, integers little-endian.
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,18 +64,26 @@ void ResetToTestFile();
 
 // One record in and out, for the file code, the tools and the fuzzers.
 void DecodeRecord(const unsigned char* record, Row& row);
-// Only what the check decides on, straight from a record: the date's plain
-// bytes (Windows-1252, as stored) and the numbers. A look over a large file
-// decodes the rest of a record only when it has something to say.
+// Only the given text fields (the rest of row is left as it is), for a
+// caller that shows a few fields of a large file's entries.
+void DecodeTexts(const unsigned char* record, Row& row, std::initializer_list<int> fields);
+// Only what the check decides on, straight from a record. `date` is there
+// when the stored text is a date in the form "dd.mm.yyyy" that the load's
+// validation leaves as it is; any other date needs the record's full decoding
+// and the validation, with its message.
 struct CheckFields {
-    char date[10];
-    std::size_t dateLength = 0;
+    std::optional<std::chrono::year_month_day> date;
     int warnung1 = 0;
     int warnung2 = 0;
     int erreicht = 0;
     int loeschen = 0;
 };
+std::optional<std::chrono::year_month_day> NormalStoredDate(const unsigned char* record);
 void DecodeCheckFields(const unsigned char* record, CheckFields& fields);
 void EncodeRecord(const Row& row, unsigned char* record);
+// A load shows this many "Datumsfehler" boxes per file, then one summary of
+// the `more` dates beyond them.
+inline constexpr std::int32_t kDateMessagesPerFile = 5;
+std::string DateErrorSummary(const std::string& name, std::int32_t more);
 
 }  // namespace tmf

@@ -9,8 +9,8 @@ namespace tmf {
 
 using namespace std::chrono;
 
-CheckDay MakeCheckDay(sys_days today, std::string_view lastCheckText) {
-    CheckDay day{today, std::nullopt};
+CheckDay MakeCheckDay(sys_days today, std::string_view lastCheckText, const AnniversaryTable* anniversaries) {
+    CheckDay day{today, std::nullopt, anniversaries};
     if (const auto last = ParseDate(lastCheckText)) day.lastCheck = sys_days{*last};
     return day;
 }
@@ -21,9 +21,42 @@ sys_days LastAnniversaryBefore(year_month_day date, sys_days today) {
     return anniversary < today ? anniversary : AnniversaryInYear(date, thisYear - years{1});
 }
 
+AnniversaryTable::AnniversaryTable(sys_days today) : todayDate_(today) {
+    // In a leap year, so that 29 February is a date too; only day and month
+    // count, and a common year's 1 March comes from the rules where due.
+    for (unsigned m = 1; m <= 12; ++m)
+        for (unsigned d = 1; d <= 31; ++d) {
+            const year_month_day date{year{2000}, month{m}, day{d}};
+            if (!date.ok()) continue;
+            Anniversary& a = days_[(m - 1) * 31 + d - 1];
+            a.daysToNext = DaysToNextAnniversary(date, today);
+            a.lastBefore = LastAnniversaryBefore(date, today);
+        }
+}
+
+namespace {
+
+// Days until the next anniversary (or until the date while it is still to
+// come) and the most recent anniversary before today.
+struct Anniversaries {
+    int daysToNext;
+    sys_days lastBefore;
+};
+
+Anniversaries Look(year_month_day date, const CheckDay& day) {
+    const AnniversaryTable* table = day.anniversaries;
+    if (!table || !date.ok()) return {DateValue(date, DateKind::NT, day.today), LastAnniversaryBefore(date, day.today)};
+    const AnniversaryTable::Anniversary& a = table->of(date);
+    if (date > table->todayDate()) return {static_cast<int>((sys_days{date} - day.today).count()), a.lastBefore};
+    return {a.daysToNext, a.lastBefore};
+}
+
+}  // namespace
+
 EntryFindings CheckEntry(EntryState& entry, const CheckDay& day) {
     EntryFindings f;
-    const int d = DateValue(entry.date, DateKind::NT, day.today);
+    const Anniversaries anniversaries = Look(entry.date, day);
+    const int d = anniversaries.daysToNext;
     f.days = d;
 
     if (entry.warnung1 >= d) {
@@ -47,7 +80,7 @@ EntryFindings CheckEntry(EntryState& entry, const CheckDay& day) {
         }
     }
 
-    if (day.lastCheck && entry.erreicht == 0 && LastAnniversaryBefore(entry.date, day.today) > *day.lastCheck) {
+    if (day.lastCheck && entry.erreicht == 0 && anniversaries.lastBefore > *day.lastCheck) {
         f.passedOver = true;
         entry.erreicht = 1;
         entry.written |= EntryState::kErreicht;

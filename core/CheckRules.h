@@ -15,14 +15,40 @@ namespace tmf {
 
 enum CheckKind : int { NoFinding = 0, FirstWarning = 1, SecondWarning = 2, DueToday = 3, PassedOver = 4 };
 
+// The anniversaries of every day and month as seen from one day: the days
+// until the next one and the most recent one before that day. A check over
+// many entries looks them up instead of working out calendar dates for each
+// entry; the findings are the same either way.
+class AnniversaryTable {
+public:
+    explicit AnniversaryTable(std::chrono::sys_days today);
+
+    struct Anniversary {
+        int daysToNext = 0;
+        std::chrono::sys_days lastBefore;
+    };
+    std::chrono::year_month_day todayDate() const { return todayDate_; }
+    // For a date of the calendar.
+    const Anniversary& of(std::chrono::year_month_day date) const {
+        return days_[(static_cast<unsigned>(date.month()) - 1) * 31 + static_cast<unsigned>(date.day()) - 1];
+    }
+
+private:
+    std::chrono::year_month_day todayDate_;
+    Anniversary days_[12 * 31];
+};
+
 // The day a file is checked on, and the file's last check date. Without a
 // valid last check date there is nothing to compare with, so nothing counts
-// as passed over (every file the program writes has one).
+// as passed over (every file the program writes has one). `anniversaries`,
+// when given, must have been made for `today`.
 struct CheckDay {
     std::chrono::sys_days today;
     std::optional<std::chrono::sys_days> lastCheck;
+    const AnniversaryTable* anniversaries = nullptr;
 };
-CheckDay MakeCheckDay(std::chrono::sys_days today, std::string_view lastCheckText);
+CheckDay MakeCheckDay(std::chrono::sys_days today, std::string_view lastCheckText,
+                      const AnniversaryTable* anniversaries = nullptr);
 
 // What one entry gave. It has at most one row of the kinds 1 to 3 (a second
 // warning takes over the first's row, due today takes over either) and,

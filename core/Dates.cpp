@@ -93,13 +93,17 @@ std::string FormatDate(sys_days date) { return FormatDate(year_month_day{date});
 
 std::optional<year_month_day> ParseNormalizedDate(std::string_view t) {
     if (t.size() != 10 || t[2] != '.' || t[5] != '.') return std::nullopt;
-    for (int k : {0, 1, 3, 4, 6, 7, 8, 9})
-        if (!IsDigit(t[static_cast<std::size_t>(k)])) return std::nullopt;
-    unsigned d = static_cast<unsigned>((t[0] - '0') * 10 + (t[1] - '0'));
-    unsigned m = static_cast<unsigned>((t[3] - '0') * 10 + (t[4] - '0'));
-    int y = (t[6] - '0') * 1000 + (t[7] - '0') * 100 + (t[8] - '0') * 10 + (t[9] - '0');
+    // Every entry of a file comes through here: digits by unsigned
+    // arithmetic, no loop, the calendar only for the last days of a month.
+    const auto digit = [&t](std::size_t k) { return static_cast<unsigned>(static_cast<unsigned char>(t[k])) - '0'; };
+    const unsigned d0 = digit(0), d1 = digit(1), m0 = digit(3), m1 = digit(4);
+    const unsigned y0 = digit(6), y1 = digit(7), y2 = digit(8), y3 = digit(9);
+    if (d0 > 9 || d1 > 9 || m0 > 9 || m1 > 9 || y0 > 9 || y1 > 9 || y2 > 9 || y3 > 9) return std::nullopt;
+    const unsigned d = d0 * 10 + d1, m = m0 * 10 + m1;
+    const int y = static_cast<int>(y0 * 1000 + y1 * 100 + y2 * 10 + y3);
+    if (y < 1 || m - 1 >= 12 || d - 1 >= 31) return std::nullopt;
     const year_month_day date{year{y}, month{m}, day{d}};
-    if (y < 1 || !date.ok()) return std::nullopt;
+    if (d > 28 && !date.ok()) return std::nullopt;
     return date;
 }
 
@@ -111,16 +115,19 @@ sys_days AnniversaryInYear(year_month_day date, year y) {
     return sys_days{year_month_day{y, March, day{1}}};
 }
 
+int DaysToNextAnniversary(year_month_day date, sys_days today) {
+    const year_month_day t{today};
+    sys_days a = AnniversaryInYear(date, t.year());
+    if (today > a) a = AnniversaryInYear(date, t.year() + years{1});
+    return static_cast<int>((a - today).count());
+}
+
 int DateValue(year_month_day date, DateKind kind, sys_days today) {
     sys_days d{date};
     switch (kind) {
-        case DateKind::NT: {
+        case DateKind::NT:
             if (today < d) return static_cast<int>((d - today).count());
-            year_month_day t{today};
-            sys_days a = AnniversaryInYear(date, t.year());
-            if (today > a) a = AnniversaryInYear(date, t.year() + years{1});
-            return static_cast<int>((a - today).count());
-        }
+            return DaysToNextAnniversary(date, today);
         case DateKind::AT:
             return static_cast<int>((today - d).count());
         case DateKind::AJ: {

@@ -47,6 +47,8 @@ std::chrono::sys_days AnniversaryInYear(std::chrono::year_month_day date, std::c
 int DateValue(std::string_view dateText, std::string_view kind);
 // The same on a parsed date, for the hot loops (kind already checked).
 enum class DateKind { NT, AT, AJ };
+// Days until the next anniversary of day and month, 0 on the day itself.
+int DaysToNextAnniversary(std::chrono::year_month_day date, std::chrono::sys_days today);
 int DateValue(std::chrono::year_month_day date, DateKind kind, std::chrono::sys_days today);
 
 // Checks and normalises a date text; shows the "Datumsfehler" message and

@@ -90,7 +90,9 @@ TEST_F(CheckProgram, ALookReadsBrokenFilesAsTheWindowedLoadDoes) {
     // load: both must see the same dates and say the same about them.
     const std::string odd = MakeFile("Schief.tmf",
                                      {Entry("Anna Berg", "31.04.1990", 7), Entry("Bert Kurz", "29.02.2000", 200),
-                                      Entry("Cora Lang", "17.6.1980", 3), Entry("Dirk Mohn", "15.06.0050")},
+                                      Entry("Cora Lang", "17.6.1980", 3), Entry("Dirk Mohn", "15.06.0050"),
+                                      Entry("Gina Paul", "99.99.1999"), Entry("Hans Rau", "1.13.1999"),
+                                      Entry("Ida Sand", "x"), Entry("Jan Tal", "00.01.2000"), Entry("Karl Uhl", "")},
                                      "10.06.2024");
     const std::string cut = MakeFile("Kurz.tmf", {Entry("Emil Nord", "16.06.1990", 1), Entry("Fritz Ost", "12.06.1970")},
                                      "10.06.2024");
@@ -107,6 +109,8 @@ TEST_F(CheckProgram, ALookReadsBrokenFilesAsTheWindowedLoadDoes) {
     EXPECT_NE(look.err.find(cut + ": Dateiende bei 1 einträgen erreicht !"), std::string::npos);
     EXPECT_NE(look.err.find(odd + ": Datumsfehler: 3\n\n31.04.1990 ist kein gültiges Datum !"), std::string::npos);
     EXPECT_NE(look.err.find(odd + ": Datumsfehler: 2\n\n29.02.2000 ist kein gültiges Datum !"), std::string::npos);
+    // Five boxes of dates per file, then one sum of the rest.
+    EXPECT_NE(look.err.find("Weitere 3 Einträge haben kein gültiges Datum."), std::string::npos);
     EXPECT_NE(look.out.find("1.Warnung     Cora Lang, hat in 2 Tag(en) Geburtstag !"), std::string::npos);
     EXPECT_NE(look.out.find("1.Warnung     Emil Nord, hat in 1 Tag(en) Geburtstag !"), std::string::npos);
 }
@@ -122,7 +126,9 @@ TEST_F(CheckProgram, EmptyCheckListIsSaidAndNotAFailure) {
 TEST_F(CheckProgram, LooksAheadSoonestFirstWithTheAgeReached) {
     const std::string main = MakeFile("Haupt.tmf", kEveryKind, "15.06.2024");
     const std::string second =
-        MakeFile("Zweit.tmf", {Entry("Fritz Ost", "16.06.1985"), Entry("Gina Paul", "18.06.2024")}, "15.06.2024");
+        MakeFile("Zweit.tmf", {Entry("Fritz Ost", "16.06.1985"), Entry("Gina Paul", "18.06.2024"),
+                               Entry("Hans Rau", "19.06.0101")},  // known by day and month only
+                 "15.06.2024");
     const auto before = FolderSnapshot(dir.path());
 
     const ProgramRun run = Run({"-t", "7", "-d15.06.2024", main, second});
@@ -139,6 +145,7 @@ TEST_F(CheckProgram, LooksAheadSoonestFirstWithTheAgeReached) {
                               "in 1 Tag(en)   16.06.2024  Fritz Ost, Geburtstag, wird 39\n"
                               "in 2 Tag(en)   17.06.2024  Bert Kurz, Geburtstag, wird 44\n"
                               "in 3 Tag(en)   18.06.2024  Gina Paul, Geburtstag\n"
+                              "in 4 Tag(en)   19.06.2024  Hans Rau, Geburtstag\n"
                               "in 5 Tag(en)   20.06.2024  Anna Berg, Geburtstag, wird 34\n");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(FolderSnapshot(dir.path()), before);

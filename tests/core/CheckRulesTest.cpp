@@ -96,3 +96,41 @@ TEST_F(CheckRules, KindsOfOneEntryCombineIntoOneRowAndTheCountsOfTheDialog) {
         EXPECT_EQ(FindingText(f.kind, f.days, "Geburtstag"), c.text);
     }
 }
+
+TEST_F(CheckRules, TheAnniversaryTableGivesTheFindingsOfTheCalendarForEveryDayOfTheYear) {
+    // Every day and month (29 February too), born long ago, this year or
+    // still to come, checked around the turns of the year and of February.
+    const char* todays[] = {"15.06.2024", "28.02.2023", "01.03.2023", "29.02.2024", "01.03.2024",
+                            "31.12.2026", "01.01.2027", "05.01.2025", "01.01.0100"};
+    const char* lastChecks[] = {"", "20.12.2022", "10.06.2024", "27.02.2023", "30.12.2026"};
+    const int years[] = {1950, 2000, 2023, 2024, 2025, 2027, 2100};
+    for (const char* todayText : todays) {
+        const sys_days today = Day(todayText);
+        const AnniversaryTable table(today);
+        for (const char* lastCheck : lastChecks) {
+            const CheckDay plain = MakeCheckDay(today, lastCheck);
+            const CheckDay looked = MakeCheckDay(today, lastCheck, &table);
+            for (int y : years)
+                for (unsigned m = 1; m <= 12; ++m)
+                    for (unsigned d = 1; d <= 31; ++d) {
+                        const year_month_day date{year{y}, month{m}, day{d}};
+                        if (!date.ok()) continue;
+                        for (const auto& [w1, erreicht] : {std::pair{7, 0}, {-7, 0}, {3, 1}, {0, 0}}) {
+                            EntryState a{.date = date, .warnung1 = w1, .warnung2 = 2, .erreicht = erreicht};
+                            EntryState b = a;
+                            const EntryFindings fa = CheckEntry(a, plain);
+                            const EntryFindings fb = CheckEntry(b, looked);
+                            const bool same = fa.days == fb.days && fa.kind == fb.kind &&
+                                              fa.passedOver == fb.passedOver && fa.changed == fb.changed &&
+                                              a.warnung1 == b.warnung1 && a.warnung2 == b.warnung2 &&
+                                              a.erreicht == b.erreicht && a.written == b.written;
+                            if (!same) {
+                                ADD_FAILURE() << FormatDate(date) << " on " << todayText << " after '" << lastCheck
+                                              << "', lead " << w1 << ": " << fa.days << " vs " << fb.days;
+                                return;
+                            }
+                        }
+                    }
+        }
+    }
+}

@@ -4,10 +4,13 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "AppointmentFile.h"
 #include "Cp1252.h"
+#include "Dates.h"
 #include "EntryTable.h"
 
 using namespace tmf;
@@ -310,4 +313,39 @@ TEST(RecordRoundTrip, NonTextValuesInTextFieldsAreStoredAsTheirText) {
     EXPECT_EQ(RoundTrip(WithField(Vorname, Cell(42)))[Vorname], Cell("42"));
     EXPECT_EQ(RoundTrip(WithField(Nachname, Cell(true)))[Nachname], Cell("True"));
     EXPECT_EQ(RoundTrip(WithField(Terminart, Cell()))[Terminart], Cell(""));
+}
+
+TEST(RecordLayout, TheCheckReadsAStoredDateAsItIsOnlyWhereTheValidationKeepsIt) {
+    // The reference: a date of the calendar in the stored form that the
+    // validation passes unchanged (no 29 February, no year before 100).
+    const auto expected = [](const std::string& text) -> std::optional<std::chrono::year_month_day> {
+        using namespace std::chrono;
+        const auto date = ParseNormalizedDate(text);
+        if (!date || (date->month() == February && date->day() == day{29}) || date->year() < year{100}) return {};
+        return date;
+    };
+    std::vector<std::string> texts = {"15.06.1980", "31.12.9999", "01.01.0100", "31.01.2000", "30.04.2001",
+                                      "28.02.2023", "29.02.2024", "29.02.2023", "31.04.1990", "00.01.2000",
+                                      "01.00.2000", "01.13.2000", "32.01.2000", "15.06.0099", "15.06.0000",
+                                      "1.6.1990",   "15-06-1980", "15.06.198",  "15.06.19800", ":5.06.1980",
+                                      "15.0/.1980", "15.06.198:", "15.06.19 0", "",           "??.??.????"};
+    // And random texts of ten characters near the form.
+    std::uint32_t seed = 12345;
+    const std::string alphabet = "0123456789./: ";
+    for (int n = 0; n < 20000; ++n) {
+        std::string t(10, ' ');
+        for (char& c : t) {
+            seed = seed * 1664525u + 1013904223u;
+            c = alphabet[(seed >> 16) % alphabet.size()];
+        }
+        if (n % 2) t[2] = t[5] = '.';
+        texts.push_back(t);
+    }
+    Record r{};
+    for (const std::string& text : texts) {
+        r.fill(0);
+        PutText(r, 52, text, 255 - static_cast<unsigned>(text.size()));
+        const auto got = NormalStoredDate(r.data());
+        ASSERT_EQ(got, expected(text)) << '"' << text << '"';
+    }
 }
