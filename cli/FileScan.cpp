@@ -27,6 +27,9 @@ namespace {
 // byte is copied, and memory stays small whatever the file's size. Where the
 // file cannot be mapped, the window is read into a buffer instead.
 constexpr std::size_t kRecordsPerWindow = 2702;  // about 1 MiB
+// A small file is read in one go: mapping it and taking the mapping down
+// again costs more than copying it.
+constexpr std::size_t kReadBelow = 256 * 1024;
 constexpr std::int32_t kPrefetchAhead = 8;  // records; the fields sit on three cache lines
 
 // A file that another program cuts short while it is mapped makes the touch
@@ -63,12 +66,6 @@ public:
         }
         if (fd_ < 0) return;
         size_ = static_cast<std::size_t>(st.st_size);
-        struct sigaction onBus {};
-        onBus.sa_sigaction = OnBusError;
-        onBus.sa_flags = SA_SIGINFO;
-        sigemptyset(&onBus.sa_mask);
-        guarded_ = ::sigaction(SIGBUS, &onBus, &before_) == 0;
-        gCutWhileMapped = 0;
     }
     ~ReadOnlyFile() {
         unmap();
@@ -80,12 +77,15 @@ public:
 
     std::size_t size() const { return fd_ >= 0 ? size_ : 0; }
 
-    // The n bytes at offset, valid until the next call; nullptr when they
-    // cannot be had.
+    // The n bytes at offset, valid until a call for bytes beyond the last
+    // ones; nullptr when they cannot be had.
     const unsigned char* bytes(std::size_t offset, std::size_t n) {
-        unmap();
         if (offset + n > size_) return nullptr;
-        if (guarded_) {
+        if (data_ && offset >= dataOffset_ && offset + n <= dataOffset_ + dataLength_)
+            return data_ + (offset - dataOffset_);
+        unmap();
+        data_ = nullptr;
+        if (size_ > kReadBelow && guard()) {
             const std::size_t from = offset & ~(PageSize() - 1);
             void* map = ::mmap(nullptr, offset + n - from, PROT_READ, MAP_PRIVATE, fd_, static_cast<off_t>(from));
             if (map != MAP_FAILED) {
@@ -93,7 +93,7 @@ public:
                 mapLength_ = offset + n - from;
                 gWindowFrom = reinterpret_cast<std::uintptr_t>(map_);
                 gWindowTo = gWindowFrom + mapLength_;
-                return static_cast<const unsigned char*>(map_) + (offset - from);
+                return view(static_cast<const unsigned char*>(map_), from, mapLength_, offset);
             }
         }
         buffer_.resize(n);
@@ -104,12 +104,14 @@ public:
             if (got <= 0) return nullptr;
             done += static_cast<std::size_t>(got);
         }
-        return buffer_.data();
+        return view(buffer_.data(), offset, n, offset);
     }
 
     // False once the file was cut short below `end` since it was opened: the
     // bytes read from it may then be zeros that were never in the file.
     bool holds(std::size_t end) const {
+        // What pread gave was in the file.
+        if (!guarded_) return true;
         struct stat st {};
         return !gCutWhileMapped && ::fstat(fd_, &st) == 0 && static_cast<std::size_t>(st.st_size) >= end;
     }
@@ -118,6 +120,23 @@ private:
     static std::size_t PageSize() {
         static const auto pageSize = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
         return pageSize;
+    }
+    // Installs the handler for a file cut short before the first mapping.
+    bool guard() {
+        if (guarded_) return true;
+        struct sigaction onBus {};
+        onBus.sa_sigaction = OnBusError;
+        onBus.sa_flags = SA_SIGINFO;
+        sigemptyset(&onBus.sa_mask);
+        gCutWhileMapped = 0;
+        guarded_ = ::sigaction(SIGBUS, &onBus, &before_) == 0;
+        return guarded_;
+    }
+    const unsigned char* view(const unsigned char* data, std::size_t from, std::size_t length, std::size_t offset) {
+        data_ = data;
+        dataOffset_ = from;
+        dataLength_ = length;
+        return data_ + (offset - from);
     }
     void unmap() {
         if (!map_) return;
@@ -133,6 +152,9 @@ private:
     struct sigaction before_ {};
     void* map_ = nullptr;
     std::size_t mapLength_ = 0;
+    const unsigned char* data_ = nullptr;  // the bytes last had, mapped or read
+    std::size_t dataOffset_ = 0;
+    std::size_t dataLength_ = 0;
     std::vector<unsigned char> buffer_;
 };
 
@@ -158,7 +180,11 @@ LoadResult ScanAppointmentFile(const std::string& path, const std::function<void
         ShowMessage(path + " konnte nicht geladen werden !");
         return LoadResult::Failed;
     };
-    const unsigned char* first = file.size() >= kRecordSize ? file.bytes(0, kRecordSize) : nullptr;
+    // The header comes with the first window of records: one mapping for a
+    // file of up to a window's entries.
+    const unsigned char* first =
+        file.size() >= kRecordSize ? file.bytes(0, std::min(file.size(), kRecordSize * (1 + kRecordsPerWindow)))
+                                   : nullptr;
     if (!first) return cannotLoad();
     Row row;
     DecodeRecord(first, row);
