@@ -80,6 +80,9 @@ struct CheckFields {
 };
 std::optional<std::chrono::year_month_day> NormalStoredDate(const unsigned char* record);
 void DecodeCheckFields(const unsigned char* record, CheckFields& fields);
+// Asks the processor for the bytes DecodeCheckFields will read of a record
+// ahead, so that a loop over a mapped file does not wait for them.
+void PrefetchCheckFields(const unsigned char* record);
 void EncodeRecord(const Row& row, unsigned char* record);
 // A load shows this many "Datumsfehler" boxes per file, then one summary of
 // the `more` dates beyond them.
