@@ -1,10 +1,14 @@
 #include "CheckFiles.h"
 
 #include <algorithm>
+#include <optional>
+#include <tuple>
+#include <utility>
 
 #include "AppointmentFile.h"
 #include "Dates.h"
 #include "FileScan.h"
+#include "ReadAhead.h"
 #include "Ports.h"
 #include "State.h"
 
@@ -13,6 +17,23 @@ namespace tmf::cli {
 using namespace std::chrono;
 
 namespace {
+
+constexpr std::size_t kReadAheadFrom = 4;  // files
+
+// Sorts by small keys and moves each element once: sorting the elements
+// themselves would move their texts many times over.
+template <class T, class KeyOf>
+void StableSortByKey(std::vector<T>& items, KeyOf keyOf) {
+    using Key = decltype(keyOf(items.front()));
+    std::vector<std::pair<Key, std::size_t>> order;
+    order.reserve(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) order.emplace_back(keyOf(items[i]), i);
+    std::sort(order.begin(), order.end());  // the index breaks ties: stable
+    std::vector<T> sorted;
+    sorted.reserve(items.size());
+    for (const auto& [key, i] : order) sorted.push_back(std::move(items[i]));
+    items = std::move(sorted);
+}
 
 constexpr year_month_day kFallback = year{100} / January / 1;
 
@@ -92,13 +113,13 @@ LoadResult StampFile(FileCheck& check) {
 }
 
 // A look: the same findings from a lean read, nothing kept.
-LoadResult LookAtFile(FileCheck& check) {
+LoadResult LookAtFile(FileCheck& check, ReadAhead* ahead) {
     return ScanAppointmentFile(
         check.report.path,
         [&check](const Row& header) {
             check.day = MakeCheckDay(Today(), header[HeaderLastCheck].asText(), &check.anniversaries);
         },
-        [&check](int e, ScannedEntry& scanned) { check.entry(e, scanned); });
+        [&check](int e, ScannedEntry& scanned) { check.entry(e, scanned); }, ahead ? ahead->next() : nullptr);
 }
 
 }  // namespace
@@ -108,6 +129,11 @@ CheckOutcome CheckFiles(const std::vector<std::string>& files, const CheckOption
     outcome.files.resize(files.size());
     Modified = 0;
     const AnniversaryTable anniversaries(Today());
+    // Many files are copied in on a second thread while the one before is
+    // looked at; for a few, starting the thread would cost more.
+    std::optional<ReadAhead> ahead;
+    if (!options.stamp && files.size() >= kReadAheadFrom)
+        ahead.emplace(std::vector<std::string>(files.rbegin(), files.rend()), kReadInOneGo);
     for (int i = static_cast<int>(files.size()) - 1; i >= 0; --i) {
         FileReport& report = outcome.files[static_cast<std::size_t>(i)];
         report.path = files[static_cast<std::size_t>(i)];
@@ -115,7 +141,7 @@ CheckOutcome CheckFiles(const std::vector<std::string>& files, const CheckOption
         // The read names a file it cannot read on standard error.
         const std::size_t upcomingBefore = outcome.upcoming.size();
         FileCheck check{report, options, i, outcome.upcoming, anniversaries};
-        const LoadResult result = options.stamp ? StampFile(check) : LookAtFile(check);
+        const LoadResult result = options.stamp ? StampFile(check) : LookAtFile(check, ahead ? &*ahead : nullptr);
         if (result != LoadResult::Loaded || check.saveFailed) outcome.failed = true;
         if (!IsLoaded(result)) {
             // A read that failed half-way shows nothing of the file.
@@ -125,15 +151,10 @@ CheckOutcome CheckFiles(const std::vector<std::string>& files, const CheckOption
         }
         report.checked = true;
         // As the results dialog lists them: the highest kind first.
-        std::stable_sort(report.findings.begin(), report.findings.end(),
-                         [](const Finding& a, const Finding& b) { return a.kind > b.kind; });
+        StableSortByKey(report.findings, [](const Finding& f) { return -f.kind; });
     }
     if (options.onFile) options.onFile("");
-    std::stable_sort(outcome.upcoming.begin(), outcome.upcoming.end(), [](const Upcoming& a, const Upcoming& b) {
-        if (a.days != b.days) return a.days < b.days;
-        if (a.file != b.file) return a.file < b.file;
-        return a.entry < b.entry;
-    });
+    StableSortByKey(outcome.upcoming, [](const Upcoming& u) { return std::tuple(u.days, u.file, u.entry); });
     return outcome;
 }
 

@@ -27,9 +27,7 @@ namespace {
 // byte is copied, and memory stays small whatever the file's size. Where the
 // file cannot be mapped, the window is read into a buffer instead.
 constexpr std::size_t kRecordsPerWindow = 10810;  // about 4 MiB
-// A small file is read in one go: mapping it and taking the mapping down
-// again costs more than copying it.
-constexpr std::size_t kReadBelow = 256 * 1024;
+constexpr std::size_t kReadBelow = kReadInOneGo;
 constexpr std::int32_t kPrefetchAhead = 8;  // records
 
 // A file that another program cuts short while it is mapped makes the touch
@@ -56,7 +54,13 @@ void OnBusError(int, siginfo_t* info, void*) {
 
 class ReadOnlyFile {
 public:
-    explicit ReadOnlyFile(const std::string& path) {
+    // readAhead: the file's whole content, when it was read already.
+    ReadOnlyFile(const std::string& path, const std::vector<unsigned char>* readAhead) {
+        if (readAhead) {
+            size_ = readAhead->size();
+            view(readAhead->data(), 0, size_, 0);
+            return;
+        }
         // Not blocking on a FIFO; only a regular file is an appointment file.
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         struct stat st {};
@@ -75,7 +79,7 @@ public:
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-    std::size_t size() const { return fd_ >= 0 ? size_ : 0; }
+    std::size_t size() const { return fd_ >= 0 || data_ ? size_ : 0; }
 
     // The n bytes at offset, valid until a call for bytes beyond the last
     // ones; nullptr when they cannot be had.
@@ -155,7 +159,9 @@ private:
     const unsigned char* data_ = nullptr;  // the bytes last had, mapped or read
     std::size_t dataOffset_ = 0;
     std::size_t dataLength_ = 0;
-    std::vector<unsigned char> buffer_;
+    // One buffer for every file read: a new one for each file would come as
+    // fresh pages from the system, to be cleared first.
+    static inline std::vector<unsigned char> buffer_;
 };
 
 // The date of an entry that is not in the normal form, as the load leaves it
@@ -174,8 +180,9 @@ std::chrono::year_month_day ValidatedDate(const unsigned char* record, Row& scra
 }  // namespace
 
 LoadResult ScanAppointmentFile(const std::string& path, const std::function<void(const Row& header)>& onHeader,
-                               const std::function<void(int entry, ScannedEntry& scanned)>& onEntry) {
-    ReadOnlyFile file(path);
+                               const std::function<void(int entry, ScannedEntry& scanned)>& onEntry,
+                               const std::vector<unsigned char>* readAhead) {
+    ReadOnlyFile file(path, readAhead);
     const auto cannotLoad = [&path] {
         ShowMessage(path + " konnte nicht geladen werden !");
         return LoadResult::Failed;

@@ -2,6 +2,7 @@
 // what it writes (nothing without --stempeln, the windowed check's bytes
 // with it), and how it treats broken files, options and the lock.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -64,7 +65,12 @@ TEST_F(CheckProgram, PrintsTheFindingsOfEachFileInCheckListOrderAndNamesTheBroke
     const std::string broken = DataDir + "Kaputt.tmf";
     WriteAppointmentFileBytes(broken, std::string(2 * kRecordSize, 'x'));
     const std::string missing = DataDir + "Fehlt.tmf";
-    WriteCheckList({main, second, quiet, broken, missing});
+    // Neither may stop the reading on, nor be read.
+    const std::string pipe = DataDir + "Rohr.tmf";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    const std::string folder = DataDir + "Ordner.tmf";
+    std::filesystem::create_directory(folder);
+    WriteCheckList({main, second, quiet, broken, pipe, folder, missing});
     const auto before = FolderSnapshot(dir.path());
 
     const ProgramRun run = Run({"--datum", "15.06.2024"});
@@ -79,7 +85,8 @@ TEST_F(CheckProgram, PrintsTheFindingsOfEachFileInCheckListOrderAndNamesTheBroke
                           second + " - Prüfung am 15.06.2024\n"
                                    "1.Warnung     Fritz Ost, hat in 1 Tag(en) Geburtstag !\n"
                                    "0 Termin(e) , 1 Warnung(en)\n");
-    EXPECT_EQ(run.err, missing + " konnte nicht geladen werden !\n" + broken + ": Keine Termifolio98 Datei !\n");
+    EXPECT_EQ(run.err, missing + " konnte nicht geladen werden !\n" + folder + " konnte nicht geladen werden !\n" + pipe +
+                           " konnte nicht geladen werden !\n" + broken + ": Keine Termifolio98 Datei !\n");
     EXPECT_EQ(run.status, 1);
     // A look writes nothing: no stamp, no lock, no vanished file dropped.
     EXPECT_EQ(FolderSnapshot(dir.path()), before);

@@ -49,7 +49,8 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
 std::vector<std::pair<std::string, std::string>> FolderSnapshot(const std::string& folder) {
     std::vector<std::pair<std::string, std::string>> files;
     for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
-        if (!e.is_directory()) files.emplace_back(e.path().string(), ReadAll(e.path().string()));
+        if (!e.is_directory())  // a pipe is named, never read
+            files.emplace_back(e.path().string(), e.is_regular_file() ? ReadAll(e.path().string()) : "(special)");
     std::sort(files.begin(), files.end());
     return files;
 }
