@@ -1,14 +1,22 @@
 #include "CheckFiles.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <algorithm>
-#include <optional>
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <system_error>
+#include <thread>
 #include <tuple>
 #include <utility>
+#include <iterator>
 
 #include "AppointmentFile.h"
 #include "Dates.h"
+#include "CliPlatform.h"
 #include "FileScan.h"
-#include "ReadAhead.h"
 #include "Ports.h"
 #include "State.h"
 
@@ -17,8 +25,6 @@ namespace tmf::cli {
 using namespace std::chrono;
 
 namespace {
-
-constexpr std::size_t kReadAheadFrom = 4;  // files
 
 // Sorts by small keys and moves each element once: sorting the elements
 // themselves would move their texts many times over.
@@ -60,6 +66,7 @@ struct FileCheck {
     const AnniversaryTable& anniversaries;
     CheckDay day{};
     bool saveFailed = false;
+    bool changed = false;  // an entry's stored state changed
 
     Row details;  // the fields shown of an entry that a look found something in
 
@@ -79,7 +86,7 @@ struct FileCheck {
 
     // Keeps the counts; true when the entry has something to show.
     bool count(const EntryFindings& f) {
-        if (f.changed) Modified = 1;
+        if (f.changed) changed = true;
         report.counts.add(f);
         return f.kind != NoFinding || f.passedOver || f.days <= options.aheadDays;
     }
@@ -104,6 +111,7 @@ LoadResult StampFile(FileCheck& check) {
     check.day = MakeCheckDay(Today(), EntryTable(HeaderLastCheck, 0).asText(), &check.anniversaries);
     const int count = LastEntryRow();
     for (int e = 1; e <= count; ++e) check.entry(e, EntryTable.row(e));
+    if (check.changed) Modified = 1;
     // The windowed check's own two writes, so that the bytes come out the
     // same: the header with the date of the check, then the whole file once
     // anything changed in this run. Nothing is deleted here.
@@ -113,13 +121,86 @@ LoadResult StampFile(FileCheck& check) {
 }
 
 // A look: the same findings from a lean read, nothing kept.
-LoadResult LookAtFile(FileCheck& check, ReadAhead* ahead) {
+LoadResult LookAtFile(FileCheck& check) {
     return ScanAppointmentFile(
         check.report.path,
         [&check](const Row& header) {
             check.day = MakeCheckDay(Today(), header[HeaderLastCheck].asText(), &check.anniversaries);
         },
-        [&check](int e, ScannedEntry& scanned) { check.entry(e, scanned); }, ahead ? ahead->next() : nullptr);
+        [&check](int e, ScannedEntry& scanned) { check.entry(e, scanned); });
+}
+
+// What a file's check leaves besides its report, kept apart per file when
+// files are checked at the same time.
+struct FileRun {
+    std::vector<Upcoming> upcoming;
+    std::vector<std::string> messages;  // held while files are checked at the same time
+    bool failed = false;
+    bool changed = false;
+};
+
+void CheckFile(const std::string& path, int i, const CheckOptions& options, const AnniversaryTable& anniversaries,
+               FileReport& report, FileRun& run) {
+    report.path = path;
+    if (options.onFile) options.onFile(report.path);
+    // The read names a file it cannot read on standard error.
+    FileCheck check{report, options, i, run.upcoming, anniversaries};
+    const LoadResult result = options.stamp ? StampFile(check) : LookAtFile(check);
+    run.failed = result != LoadResult::Loaded || check.saveFailed;
+    run.changed = check.changed;
+    if (!IsLoaded(result)) {
+        // A read that failed half-way shows nothing of the file.
+        report.findings.clear();
+        run.upcoming.clear();
+        return;
+    }
+    report.checked = true;
+    // As the results dialog lists them: the highest kind first.
+    StableSortByKey(report.findings, [](const Finding& f) { return -f.kind; });
+}
+
+// Looks at the files on two threads, each taking the next file of the list
+// as it is done with one; the messages are held and written in the list's
+// order afterwards. False when no second thread could be had.
+bool LookAtTheSameTime(const std::vector<std::string>& files, const CheckOptions& options,
+                       const AnniversaryTable& anniversaries, CheckOutcome& outcome, std::vector<FileRun>& runs) {
+    std::atomic<int> next{static_cast<int>(files.size()) - 1};
+    const auto work = [&](std::exception_ptr& failure) noexcept {
+        try {
+            for (int i; (i = next.fetch_sub(1)) >= 0;) {
+                const auto at = static_cast<std::size_t>(i);
+                HoldMessages(&runs[at].messages);
+                CheckFile(files[at], i, options, anniversaries, outcome.files[at], runs[at]);
+            }
+        } catch (...) {
+            next = -1;  // the other thread stops too
+            failure = std::current_exception();
+        }
+        HoldMessages(nullptr);
+        if (options.onFile) options.onFile("");
+    };
+    // Another core than this one, if there is one to have.
+    cpu_set_t cores;
+    CPU_ZERO(&cores);
+    if (::sched_getaffinity(0, sizeof cores, &cores) != 0) return false;
+    if (const int here = ::sched_getcpu(); here >= 0) CPU_CLR(here, &cores);
+    if (CPU_COUNT(&cores) == 0) return false;
+    std::exception_ptr failure, secondFailure;
+    std::thread second;
+    try {
+        second = std::thread(work, std::ref(secondFailure));
+    } catch (const std::system_error&) {
+        return false;
+    }
+    // The system tends to queue a new thread behind the one that made it,
+    // where it would start when the work is nearly done.
+    ::pthread_setaffinity_np(second.native_handle(), sizeof cores, &cores);
+    work(failure);
+    second.join();
+    if (failure) std::rethrow_exception(failure);
+    if (secondFailure) std::rethrow_exception(secondFailure);
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) WriteMessages(run->messages);
+    return true;
 }
 
 }  // namespace
@@ -127,33 +208,26 @@ LoadResult LookAtFile(FileCheck& check, ReadAhead* ahead) {
 CheckOutcome CheckFiles(const std::vector<std::string>& files, const CheckOptions& options) {
     CheckOutcome outcome;
     outcome.files.resize(files.size());
+    std::vector<FileRun> runs(files.size());
     Modified = 0;
     const AnniversaryTable anniversaries(Today());
-    // Many files are copied in on a second thread while the one before is
-    // looked at; for a few, starting the thread would cost more.
-    std::optional<ReadAhead> ahead;
-    if (!options.stamp && files.size() >= kReadAheadFrom)
-        ahead.emplace(std::vector<std::string>(files.rbegin(), files.rend()), kReadInOneGo);
-    for (int i = static_cast<int>(files.size()) - 1; i >= 0; --i) {
-        FileReport& report = outcome.files[static_cast<std::size_t>(i)];
-        report.path = files[static_cast<std::size_t>(i)];
-        if (options.onFile) options.onFile(report.path);
-        // The read names a file it cannot read on standard error.
-        const std::size_t upcomingBefore = outcome.upcoming.size();
-        FileCheck check{report, options, i, outcome.upcoming, anniversaries};
-        const LoadResult result = options.stamp ? StampFile(check) : LookAtFile(check, ahead ? &*ahead : nullptr);
-        if (result != LoadResult::Loaded || check.saveFailed) outcome.failed = true;
-        if (!IsLoaded(result)) {
-            // A read that failed half-way shows nothing of the file.
-            report.findings.clear();
-            outcome.upcoming.resize(upcomingBefore);
-            continue;
+    // A look changes nothing, so files can be looked at side by side; the
+    // real check goes from the last file to the first, as the windowed
+    // check run walks its list, so that a change carries over the same way.
+    const bool together =
+        !options.stamp && files.size() > 1 && LookAtTheSameTime(files, options, anniversaries, outcome, runs);
+    if (!together) {
+        for (int i = static_cast<int>(files.size()) - 1; i >= 0; --i) {
+            const auto at = static_cast<std::size_t>(i);
+            CheckFile(files[at], i, options, anniversaries, outcome.files[at], runs[at]);
         }
-        report.checked = true;
-        // As the results dialog lists them: the highest kind first.
-        StableSortByKey(report.findings, [](const Finding& f) { return -f.kind; });
+        if (options.onFile) options.onFile("");
     }
-    if (options.onFile) options.onFile("");
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        if (run->failed) outcome.failed = true;
+        if (run->changed) Modified = 1;
+        std::move(run->upcoming.begin(), run->upcoming.end(), std::back_inserter(outcome.upcoming));
+    }
     StableSortByKey(outcome.upcoming, [](const Upcoming& u) { return std::tuple(u.days, u.file, u.entry); });
     return outcome;
 }

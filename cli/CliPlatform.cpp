@@ -26,11 +26,28 @@ void TerminalPlatform::install() {
     InstallPlatform(p);
 }
 
+namespace {
+
+thread_local std::string tFile;
+thread_local std::vector<std::string>* tHeld = nullptr;
+
+}  // namespace
+
+void TerminalPlatform::setFile(std::string path) { tFile = std::move(path); }
+
+void HoldMessages(std::vector<std::string>* into) { tHeld = into; }
+
+void WriteMessages(const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    std::fflush(stdout);
+    for (const std::string& line : lines) std::fputs(line.c_str(), stderr);
+}
+
 void TerminalPlatform::ShowMessage(const std::string& text, MessageKind) {
     // The core's messages are written for message boxes, with CR LF or a
     // lone CR between lines.
     std::string line;
-    if (!file_.empty() && text.find(file_) == std::string::npos) line = file_ + ": ";
+    if (!tFile.empty() && text.find(tFile) == std::string::npos) line = tFile + ": ";
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r') {
             line += '\n';
@@ -40,8 +57,11 @@ void TerminalPlatform::ShowMessage(const std::string& text, MessageKind) {
         }
     }
     line += '\n';
-    std::fflush(stdout);
-    std::fputs(line.c_str(), stderr);
+    if (tHeld) {
+        tHeld->push_back(std::move(line));
+        return;
+    }
+    WriteMessages({line});
 }
 
 Answer TerminalPlatform::Ask(const std::string& text, MessageKind kind, Buttons) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Ports.h"
 
@@ -19,9 +20,9 @@ public:
     // Installs this platform as the program's platform (without progress).
     void install();
     void setToday(std::chrono::sys_days day) { today_ = day; }
-    // The file being worked on: a message that does not name it is led by
-    // its path, so that the user knows which file it is about.
-    void setFile(std::string path) { file_ = std::move(path); }
+    // The file the calling thread works on: a message that does not name it
+    // is led by its path, so that the user knows which file it is about.
+    void setFile(std::string path);
 
     void ShowMessage(const std::string& text, MessageKind kind) override;
     Answer Ask(const std::string& text, MessageKind kind, Buttons buttons) override;
@@ -51,8 +52,13 @@ public:
 
 private:
     std::optional<std::chrono::sys_days> today_;
-    std::string file_;
 };
+
+// While `into` is set, the calling thread's messages are kept there instead
+// of being written, so that files checked at the same time report in the
+// order of the list; WriteMessages writes them then.
+void HoldMessages(std::vector<std::string>* into);
+void WriteMessages(const std::vector<std::string>& lines);
 
 // The data folder of the windowed program, decided the same way from the
 // layout the program file finds itself in. Ends in "/".

@@ -6,11 +6,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -27,24 +27,27 @@ namespace {
 // byte is copied, and memory stays small whatever the file's size. Where the
 // file cannot be mapped, the window is read into a buffer instead.
 constexpr std::size_t kRecordsPerWindow = 10810;  // about 4 MiB
-constexpr std::size_t kReadBelow = kReadInOneGo;
+// A small file is read in one go: mapping it and taking the mapping down
+// again costs more than copying it.
+constexpr std::size_t kReadBelow = 256 * 1024;
 constexpr std::int32_t kPrefetchAhead = 8;  // records
 
 // A file that another program cuts short while it is mapped makes the touch
 // of a page beyond its new end raise SIGBUS, which would end the process. The
 // handler puts a page of zeros there instead and notes it; the read then
-// counts as failed and nothing of it is shown.
-std::atomic<std::uintptr_t> gWindowFrom{0};
-std::atomic<std::uintptr_t> gWindowTo{0};
-volatile std::sig_atomic_t gCutWhileMapped = 0;
+// counts as failed and nothing of it is shown. The signal comes to the
+// thread that touched the page, so each thread keeps its own window.
+thread_local std::uintptr_t tWindowFrom = 0;
+thread_local std::uintptr_t tWindowTo = 0;
+thread_local bool tCutWhileMapped = false;
 
 void OnBusError(int, siginfo_t* info, void*) {
     const auto at = reinterpret_cast<std::uintptr_t>(info->si_addr);
-    if (at >= gWindowFrom.load() && at < gWindowTo.load()) {
+    if (at >= tWindowFrom && at < tWindowTo) {
         const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
         void* page = reinterpret_cast<void*>(at & ~(pageSize - 1));
         if (::mmap(page, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
-            gCutWhileMapped = 1;
+            tCutWhileMapped = true;
             return;
         }
     }
@@ -52,15 +55,32 @@ void OnBusError(int, siginfo_t* info, void*) {
     ::signal(SIGBUS, SIG_DFL);
 }
 
+// The handler is the process's while any file is mapped, by any thread.
+std::mutex gGuardMutex;
+int gGuardUsers = 0;
+struct sigaction gBeforeGuard {};
+
+bool TakeGuard() {
+    const std::lock_guard lock(gGuardMutex);
+    if (gGuardUsers == 0) {
+        struct sigaction onBus {};
+        onBus.sa_sigaction = OnBusError;
+        onBus.sa_flags = SA_SIGINFO;
+        sigemptyset(&onBus.sa_mask);
+        if (::sigaction(SIGBUS, &onBus, &gBeforeGuard) != 0) return false;
+    }
+    ++gGuardUsers;
+    return true;
+}
+
+void ReleaseGuard() {
+    const std::lock_guard lock(gGuardMutex);
+    if (--gGuardUsers == 0) ::sigaction(SIGBUS, &gBeforeGuard, nullptr);
+}
+
 class ReadOnlyFile {
 public:
-    // readAhead: the file's whole content, when it was read already.
-    ReadOnlyFile(const std::string& path, const std::vector<unsigned char>* readAhead) {
-        if (readAhead) {
-            size_ = readAhead->size();
-            view(readAhead->data(), 0, size_, 0);
-            return;
-        }
+    explicit ReadOnlyFile(const std::string& path) {
         // Not blocking on a FIFO; only a regular file is an appointment file.
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         struct stat st {};
@@ -73,13 +93,13 @@ public:
     }
     ~ReadOnlyFile() {
         unmap();
-        if (guarded_) ::sigaction(SIGBUS, &before_, nullptr);
+        if (guarded_) ReleaseGuard();
         if (fd_ >= 0) ::close(fd_);
     }
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-    std::size_t size() const { return fd_ >= 0 || data_ ? size_ : 0; }
+    std::size_t size() const { return fd_ >= 0 ? size_ : 0; }
 
     // The n bytes at offset, valid until a call for bytes beyond the last
     // ones; nullptr when they cannot be had.
@@ -95,8 +115,8 @@ public:
             if (map != MAP_FAILED) {
                 map_ = map;
                 mapLength_ = offset + n - from;
-                gWindowFrom = reinterpret_cast<std::uintptr_t>(map_);
-                gWindowTo = gWindowFrom + mapLength_;
+                tWindowFrom = reinterpret_cast<std::uintptr_t>(map_);
+                tWindowTo = tWindowFrom + mapLength_;
                 return view(static_cast<const unsigned char*>(map_), from, mapLength_, offset);
             }
         }
@@ -117,7 +137,7 @@ public:
         // What pread gave was in the file.
         if (!guarded_) return true;
         struct stat st {};
-        return !gCutWhileMapped && ::fstat(fd_, &st) == 0 && static_cast<std::size_t>(st.st_size) >= end;
+        return !tCutWhileMapped && ::fstat(fd_, &st) == 0 && static_cast<std::size_t>(st.st_size) >= end;
     }
 
 private:
@@ -128,12 +148,8 @@ private:
     // Installs the handler for a file cut short before the first mapping.
     bool guard() {
         if (guarded_) return true;
-        struct sigaction onBus {};
-        onBus.sa_sigaction = OnBusError;
-        onBus.sa_flags = SA_SIGINFO;
-        sigemptyset(&onBus.sa_mask);
-        gCutWhileMapped = 0;
-        guarded_ = ::sigaction(SIGBUS, &onBus, &before_) == 0;
+        tCutWhileMapped = false;
+        guarded_ = TakeGuard();
         return guarded_;
     }
     const unsigned char* view(const unsigned char* data, std::size_t from, std::size_t length, std::size_t offset) {
@@ -144,8 +160,8 @@ private:
     }
     void unmap() {
         if (!map_) return;
-        gWindowFrom = 0;
-        gWindowTo = 0;
+        tWindowFrom = 0;
+        tWindowTo = 0;
         ::munmap(map_, mapLength_);
         map_ = nullptr;
     }
@@ -153,7 +169,6 @@ private:
     int fd_ = -1;
     std::size_t size_ = 0;
     bool guarded_ = false;
-    struct sigaction before_ {};
     void* map_ = nullptr;
     std::size_t mapLength_ = 0;
     const unsigned char* data_ = nullptr;  // the bytes last had, mapped or read
@@ -161,7 +176,7 @@ private:
     std::size_t dataLength_ = 0;
     // One buffer for every file read: a new one for each file would come as
     // fresh pages from the system, to be cleared first.
-    static inline std::vector<unsigned char> buffer_;
+    static inline thread_local std::vector<unsigned char> buffer_;
 };
 
 // The date of an entry that is not in the normal form, as the load leaves it
@@ -180,9 +195,8 @@ std::chrono::year_month_day ValidatedDate(const unsigned char* record, Row& scra
 }  // namespace
 
 LoadResult ScanAppointmentFile(const std::string& path, const std::function<void(const Row& header)>& onHeader,
-                               const std::function<void(int entry, ScannedEntry& scanned)>& onEntry,
-                               const std::vector<unsigned char>* readAhead) {
-    ReadOnlyFile file(path, readAhead);
+                               const std::function<void(int entry, ScannedEntry& scanned)>& onEntry) {
+    ReadOnlyFile file(path);
     const auto cannotLoad = [&path] {
         ShowMessage(path + " konnte nicht geladen werden !");
         return LoadResult::Failed;

@@ -7,7 +7,6 @@
 // the same failures and the same short-file cut.
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "AppointmentFile.h"
 #include "CheckRules.h"
@@ -21,15 +20,10 @@ struct ScannedEntry {
     const unsigned char* record = nullptr;  // for DecodeRecord while the call lasts
 };
 
-// A file up to this size is read in one go: mapping it and taking the
-// mapping down again costs more than copying it. A larger one is mapped.
-inline constexpr std::size_t kReadInOneGo = 256 * 1024;
-
 // onHeader is called once before the first entry, onEntry for each entry
-// with its row number (from 1). readAhead, when given, is the file's whole
-// content, read already.
+// with its row number (from 1). Files may be scanned on several threads at
+// once.
 LoadResult ScanAppointmentFile(const std::string& path, const std::function<void(const Row& header)>& onHeader,
-                               const std::function<void(int entry, ScannedEntry& scanned)>& onEntry,
-                               const std::vector<unsigned char>* readAhead = nullptr);
+                               const std::function<void(int entry, ScannedEntry& scanned)>& onEntry);
 
 }  // namespace tmf::cli

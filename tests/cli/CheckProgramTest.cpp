@@ -104,7 +104,15 @@ TEST_F(CheckProgram, ALookReadsBrokenFilesAsTheWindowedLoadDoes) {
     const std::string cut = MakeFile("Kurz.tmf", {Entry("Emil Nord", "16.06.1990", 1), Entry("Fritz Ost", "12.06.1970")},
                                      "10.06.2024");
     std::filesystem::resize_file(cut, 2 * kRecordSize + 100);  // the header promises 2 entries
-    WriteCheckList({odd, cut});
+    // Many files are looked at side by side; they must still report in the
+    // list's order, as the real check does one after another.
+    std::vector<std::string> list = {odd, cut};
+    for (int f = 0; f < 40; ++f)
+        list.push_back(MakeFile("Mehr" + std::to_string(f) + ".tmf",
+                                {Entry("Lea Voss", "1" + std::to_string(f % 10) + ".06.1990", f % 5),
+                                 Entry("Max Wolf", "3" + std::to_string(f) + ".02.1990")},
+                                "10.06.2024"));
+    WriteCheckList(list);
 
     const ProgramRun look = Run({"-d", "15.06.2024", "-t", "3"});
     const ProgramRun stamp = Run({"-d", "15.06.2024", "-t", "3", "-s"});
