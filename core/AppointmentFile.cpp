@@ -276,6 +276,7 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
     std::string date;
     for (std::int32_t i = 1; i <= rows; ++i) {
         unsigned char* record = records + static_cast<std::size_t>(i - 1) * kRecordSize;
+        if (i + 16 <= rows) __builtin_prefetch(record + 16 * kRecordSize + kDateSlot.offset);
         if (StoredDateIsNormal(record)) {
             if (i % 10 == 0 || i == n) ShowProgress("Lade...", static_cast<float>(i), static_cast<float>(n));
             continue;
