@@ -468,7 +468,7 @@ TEST_F(Conversion, ShortOutputLeavesTheMissingFieldsEmpty) {
 TEST_F(Conversion, BrokenOutputIsReportedAndTheCurrentFileStaysUntouched) {
     StartWith(FamilyFile());
     const std::string before = test::AppointmentFileBytes(FamilyFile(), "07.12.2026");
-    for (const std::string output : {std::string("viele\r\n"), std::string("-3\r\n"), std::string("99999999\r\n"),
+    for (const std::string& output : {std::string("viele\r\n"), std::string("-3\r\n"), std::string("99999999\r\n"),
                                      std::string("\xff\xfe\x00garbage", 10)}) {
         InstallConverter(output);
         UseRealProcesses();

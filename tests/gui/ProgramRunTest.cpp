@@ -41,9 +41,13 @@ TEST_F(ProgramRun, StartChecksEveryListedFileAndTheFilesOnDiskShowIt) {
     for (int r = 1; r <= 3; ++r) EXPECT_NE(f.rows[static_cast<std::size_t>(r)][Vorname].asText(), "Anna");
     for (int r = 1; r <= 3; ++r) {
         const Row& row = f.rows[static_cast<std::size_t>(r)];
-        if (row[Vorname].asText() == "Max") EXPECT_EQ(row[Warnung1].asInteger(), -7);
+        if (row[Vorname].asText() == "Max") {
+            EXPECT_EQ(row[Warnung1].asInteger(), -7);
+        }
         // Reported as passed over and re-armed at once.
-        if (row[Vorname].asText() == "Eva") EXPECT_EQ(row[Erreicht].asInteger(), 0);
+        if (row[Vorname].asText() == "Eva") {
+            EXPECT_EQ(row[Erreicht].asInteger(), 0);
+        }
     }
 
     // The main window shows the current file, sorted by its last names.
@@ -303,6 +307,8 @@ TEST_F(ProgramRun, ManualCheckOpensTheEntryFromTheResultsInTheCheckModeAndKeepsT
     ASSERT_EQ(EntryCount, 3);
     for (int r = 1; r <= EntryCount; ++r) {
         EXPECT_NE(EntryTable(Vorname, r).asText(), "Anna");
-        if (EntryTable(Vorname, r).asText() == "Max") EXPECT_EQ(EntryTable(Bemerkung, r).asText(), "im Garten");
+        if (EntryTable(Vorname, r).asText() == "Max") {
+            EXPECT_EQ(EntryTable(Bemerkung, r).asText(), "im Garten");
+        }
     }
 }
