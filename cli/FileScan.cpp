@@ -41,28 +41,30 @@ thread_local std::uintptr_t tWindowFrom = 0;
 thread_local std::uintptr_t tWindowTo = 0;
 thread_local bool tCutWhileMapped = false;
 
-void OnBusError(int, siginfo_t* info, void*) {
-    const auto at = reinterpret_cast<std::uintptr_t>(info->si_addr);
-    if (at >= tWindowFrom && at < tWindowTo) {
-        const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-        void* page = reinterpret_cast<void*>(at & ~(pageSize - 1));
-        if (::mmap(page, pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
-            tCutWhileMapped = true;
-            return;
-        }
-    }
-    // Not a page of ours: the default action when the access is retried.
-    ::signal(SIGBUS, SIG_DFL);
-}
-
 // The handler is the process's while any file is mapped, by any thread.
 std::mutex gGuardMutex;
 int gGuardUsers = 0;
 struct sigaction gBeforeGuard {};
+std::uintptr_t gPageSize = 4096;  // as the system says, before the handler is in place
+
+void OnBusError(int, siginfo_t* info, void*) {
+    const auto at = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    if (at >= tWindowFrom && at < tWindowTo) {
+        void* page = reinterpret_cast<void*>(at & ~(gPageSize - 1));
+        if (::mmap(page, gPageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
+            tCutWhileMapped = true;
+            return;
+        }
+    }
+    // Not a page of ours: whoever handled it before (or the default action)
+    // gets it when the access is retried.
+    ::sigaction(SIGBUS, &gBeforeGuard, nullptr);
+}
 
 bool TakeGuard() {
     const std::lock_guard lock(gGuardMutex);
     if (gGuardUsers == 0) {
+        gPageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
         struct sigaction onBus {};
         onBus.sa_sigaction = OnBusError;
         onBus.sa_flags = SA_SIGINFO;
