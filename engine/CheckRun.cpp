@@ -1,5 +1,7 @@
 #include "CheckRun.h"
 
+#include <chrono>
+#include <optional>
 #include <string>
 
 #include "AppointmentFile.h"
@@ -48,10 +50,19 @@ void FillRow(int row, int entry, int kind, const std::string& text) {
     CheckResults(2, row) = Cell(text);
 }
 
+// The anniversaries seen from today, worked out once for all the files of
+// a check run (and again when the day changes).
+const AnniversaryTable& AnniversariesOfToday() {
+    static std::optional<AnniversaryTable> table;
+    const std::chrono::sys_days today = Today();
+    if (!table || table->todayDate() != std::chrono::year_month_day{today}) table.emplace(today);
+    return *table;
+}
+
 // Checks the entries of the loaded file by the check's rules, turning their
 // findings into result rows and sounds; true when anything was found.
 bool CheckEntries(FileSounds& sounds, bool& passedOverSoundPlayed) {
-    const CheckDay day = MakeCheckDay(Today(), EntryTable(HeaderLastCheck, 0).asText());
+    const CheckDay day = MakeCheckDay(Today(), EntryTable(HeaderLastCheck, 0).asText(), &AnniversariesOfToday());
     FindingCounts counts;
     bool findings = false;
     int n = 0;
