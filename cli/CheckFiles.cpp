@@ -130,6 +130,8 @@ LoadResult LookAtFile(FileCheck& check) {
         [&check](int e, ScannedEntry& scanned) { check.entry(e, scanned); });
 }
 
+constexpr std::size_t kTogetherFrom = 4;  // files
+
 // What a file's check leaves besides its report, kept apart per file when
 // files are checked at the same time.
 struct FileRun {
@@ -211,11 +213,12 @@ CheckOutcome CheckFiles(const std::vector<std::string>& files, const CheckOption
     std::vector<FileRun> runs(files.size());
     Modified = 0;
     const AnniversaryTable anniversaries(Today());
-    // A look changes nothing, so files can be looked at side by side; the
-    // real check goes from the last file to the first, as the windowed
-    // check run walks its list, so that a change carries over the same way.
-    const bool together =
-        !options.stamp && files.size() > 1 && LookAtTheSameTime(files, options, anniversaries, outcome, runs);
+    // A look changes nothing, so files can be looked at side by side (for a
+    // few, starting a thread costs more than it gives); the real check goes
+    // from the last file to the first, as the windowed check run walks its
+    // list, so that a change carries over the same way.
+    const bool together = !options.stamp && files.size() >= kTogetherFrom &&
+                          LookAtTheSameTime(files, options, anniversaries, outcome, runs);
     if (!together) {
         for (int i = static_cast<int>(files.size()) - 1; i >= 0; --i) {
             const auto at = static_cast<std::size_t>(i);
