@@ -113,15 +113,14 @@ void TGebF::SetupGridView() {
     sg->setShowGrid(true);
     sg->setWordWrap(false);
     sg->setCornerButtonEnabled(false);
-    for (int c = 0; c < kGridColumns; ++c) sg->setColumnWidth(c, MainGrid.columnWidths[static_cast<std::size_t>(c)]);
+    ApplyColumnWidths();
     connect(sg->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TGebF::NoteSelectedEntry);
 }
 
 void TGebF::GridChanged() {
     restoringSelection_ = true;
     model->Reset();
-    for (int c = 0; c < kGridColumns; ++c)
-        ui->SG->setColumnWidth(c, MainGrid.columnWidths[static_cast<std::size_t>(c)]);
+    ApplyColumnWidths();
     ApplyHiddenRows();
     RestoreSelection();
     restoringSelection_ = false;

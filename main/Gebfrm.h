@@ -105,6 +105,7 @@ public slots:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void ApplyColumnWidths();
     void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -8,7 +8,10 @@
 #include <QSettings>
 
 #include "Gebfrm.h"
+#include "Grid.h"
 #include "ui_Gebfrm.h"
+
+using namespace tmf;
 
 namespace {
 
@@ -63,6 +66,24 @@ void TGebF::resizeEvent(QResizeEvent* event) {
         if (a.edges & Wider) g.setWidth(g.width() + dw);
         if (a.edges & Taller) g.setHeight(g.height() + dh);
         a.widget->setGeometry(g);
+    }
+    ApplyColumnWidths();
+}
+
+void TGebF::ApplyColumnWidths() {
+    // The grid's columns keep their widths at the form size; the room an
+    // enlarged window gives goes to the text columns in proportion, the
+    // row numbers keep theirs.
+    const int extra = std::max(0, width() - kFormSize.width());
+    int shared = 0;
+    for (int c = 1; c < kGridColumns; ++c) shared += MainGrid.columnWidths[static_cast<std::size_t>(c)];
+    int given = 0;
+    for (int c = 0; c < kGridColumns; ++c) {
+        const int w = MainGrid.columnWidths[static_cast<std::size_t>(c)];
+        int add = c == 0 || shared <= 0 ? 0 : extra * w / shared;
+        if (c == kGridColumns - 1) add = shared > 0 ? extra - given : 0;  // no pixel lost to rounding
+        given += add;
+        ui->SG->setColumnWidth(c, w + add);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <algorithm>
 #include <map>
+#include <vector>
 
 #include "ProgramFixture.h"
 
@@ -55,8 +56,18 @@ TEST_F(MainWindowSize, EnlargedTheGridTakesTheRoomAndControlsKeepToTheirEdges) {
                            "StatusPanel2", "Panel5", "Panel1", "BitBtn8", "ComboBox1", "Ende", "GroupBox1"};
     std::map<std::string, QRect> before;
     for (const char* n : names) before[n] = Geometry(n);
+    auto* grid = main->findChild<QTableView*>("SG");
+    const auto columnWidths = [grid] {
+        std::vector<int> widths;
+        for (int c = 0; c < grid->model()->columnCount(); ++c) widths.push_back(grid->columnWidth(c));
+        return widths;
+    };
+    const std::vector<int> formWidths = {40, 180, 180, 100, 70};
+    EXPECT_EQ(columnWidths(), formWidths);
     const int dw = 206, dh = 131;
     main->resize(594 + dw, 376 + dh);
+    // The text columns share the new room in proportion; the numbers keep theirs.
+    EXPECT_EQ(columnWidths(), (std::vector<int>{40, 180 + 69, 180 + 69, 100 + 38, 70 + 30}));
     // {name, moves right, moves down, grows wider, grows taller}
     const struct {
         const char* name;
@@ -81,6 +92,7 @@ TEST_F(MainWindowSize, EnlargedTheGridTakesTheRoomAndControlsKeepToTheirEdges) {
     }
     main->resize(594, 376);
     for (const char* n : names) EXPECT_EQ(Geometry(n), before[n]) << n;
+    EXPECT_EQ(columnWidths(), formWidths);
 }
 
 TEST_F(MainWindowSize, TheSizeIsRememberedInTheProgramsSettingsNotInTheListFile) {
