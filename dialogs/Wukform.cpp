@@ -95,12 +95,20 @@ void TWukfrm::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
 }
 
-void TWukfrm::Label7Click() {
-    ThePlatform().shell->Open(ui->Label7->text().toStdString(), "");
+namespace {
+
+// Without a mail program or browser set up the click would do nothing at all.
+void OpenAddress(const QLabel* label) {
+    const std::string address = label->text().toStdString();
+    if (!ThePlatform().shell->Open(address, ""))
+        ShowMessage(address + " konnte nicht geöffnet werden.\r\n"
+                              "Es ist kein Programm eingerichtet, das diese Adresse öffnen kann.");
 }
-void TWukfrm::Label8Click() {
-    ThePlatform().shell->Open(ui->Label8->text().toStdString(), "");
-}
+
+}  // namespace
+
+void TWukfrm::Label7Click() { OpenAddress(ui->Label7); }
+void TWukfrm::Label8Click() { OpenAddress(ui->Label8); }
 
 bool TWukfrm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&

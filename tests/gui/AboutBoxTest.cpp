@@ -99,6 +99,14 @@ TEST_F(AboutBox, ClickingTheMailAndWebAddressesHandsTheirTextsToTheDesktop) {
     // Made-up addresses that reach nobody.
     EXPECT_TRUE(mail->text().endsWith("@example.com"));
     EXPECT_TRUE(web->text().contains("example.com"));
+    EXPECT_TRUE(platform.messages.empty());
+    // Without a program for them the user is told so.
+    platform.openFails = true;
+    QTest::mouseClick(web, Qt::LeftButton);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, web->text().toStdString() +
+                                             " konnte nicht geöffnet werden.\r\nEs ist kein Programm eingerichtet, "
+                                             "das diese Adresse öffnen kann.");
 }
 
 TEST_F(AboutBox, OpenedModallyItAnimatesAndSchliessenEndsIt) {
