@@ -92,6 +92,16 @@ protected:
         CheckResults = CheckResultsType();
     }
 
+    // The program ends and is started again: nothing survives but the files.
+    void ForgetTheRun() {
+        ResetProgramState();
+        SetProgramEnding(false);
+        MainGrid = StringGrid();
+        main = FakeMainView();
+        splash = FakeSplashView();
+        results = FakeResultsView();
+        platform.clearRecords();
+    }
     // Writes an appointment file into the data folder and returns its path.
     std::string MakeFile(const std::string& name, const std::vector<EntrySpec>& entries,
                          const std::string& lastCheck = "14.06.2024", int outputChoice = 0,

@@ -21,13 +21,7 @@ protected:
     void StartFrom(const std::string& folder) {
         std::filesystem::create_directories(folder + "daten");
         std::filesystem::create_directories(folder + "musik");
-        ResetProgramState();
-        SetProgramEnding(false);
-        MainGrid = StringGrid();
-        main = FakeMainView();
-        splash = FakeSplashView();
-        results = FakeResultsView();
-        platform.clearRecords();
+        ForgetTheRun();
         platform.programDir = folder;
         InitProgram();
     }

@@ -13,16 +13,6 @@ using namespace tmf::test;
 
 class Startup : public EngineTest {
 protected:
-    // The program ends and is started again: nothing survives but the files.
-    void Restart() {
-        ResetProgramState();
-        SetProgramEnding(false);
-        MainGrid = StringGrid();
-        main = FakeMainView();
-        splash = FakeSplashView();
-        results = FakeResultsView();
-        platform.clearRecords();
-    }
     // "Liste.dat" with the given switches and check list, as the settings
     // dialog would leave it.
     void WriteList(const std::string& atStart, const std::string& daily,
@@ -130,7 +120,7 @@ TEST_F(Startup, OnceADayChecksAtTheFirstStartOfEachDayOnly) {
     EXPECT_TRUE(Checked());
     EXPECT_EQ(ReadOnDisk(file).lastCheck(), "15.06.2024");
 
-    Restart();
+    ForgetTheRun();
     AppendSpareRecord(file);
     InitProgram();
     EXPECT_FALSE(Checked());
@@ -139,7 +129,7 @@ TEST_F(Startup, OnceADayChecksAtTheFirstStartOfEachDayOnly) {
     EXPECT_TRUE(ReadOnDisk(file).savedInFull());
     EXPECT_EQ(ReadOnDisk(file).lastCheck(), "15.06.2024");
 
-    Restart();
+    ForgetTheRun();
     platform.moveDays(1);
     InitProgram();
     EXPECT_TRUE(Checked());
@@ -151,7 +141,7 @@ TEST_F(Startup, CheckAtEveryStartWinsOverOnceADay) {
     WriteList("1", "1", {file});
     InitProgram();
     EXPECT_TRUE(Checked());
-    Restart();
+    ForgetTheRun();
     InitProgram();
     EXPECT_TRUE(Checked());
 }
@@ -159,7 +149,7 @@ TEST_F(Startup, CheckAtEveryStartWinsOverOnceADay) {
 TEST_F(Startup, OnceADayChecksWhenTheLastCheckDateIsEmptyOrBroken) {
     for (const std::string last : {"", "32.13.2024", "gestern"}) {
         SCOPED_TRACE(last);
-        Restart();
+        ForgetTheRun();
         const std::string file = MakeFile("Datum.tmf", {Always()}, last);
         WriteList("0", "1", {file});
         InitProgram();
@@ -188,7 +178,7 @@ TEST_F(Startup, StartsWithoutACheckHideAPassedDateFromTheNextCheck) {
         MakeFile("Luecke.tmf", {{.vorname = "Juni", .termin = "12.06.1980"}}, "09.06.2024");
     WriteList("0", "0", {file});
     InitProgram();
-    Restart();
+    ForgetTheRun();
     platform.setToday(2024, 6, 14);
     InitProgram();
     EXPECT_EQ(ReadOnDisk(file).lastCheck(), "14.06.2024");
@@ -224,7 +214,7 @@ TEST_F(Startup, UnreadableCurrentFileSwitchesToTheTestFileAndEndsTheProgram) {
     ASSERT_TRUE(LoadCheckList());
     EXPECT_EQ(ListedFiles(), (std::vector<std::string>{testFile, broken, other}));
 
-    Restart();
+    ForgetTheRun();
     InitProgram();
     EXPECT_FALSE(ProgramEnding());
     EXPECT_EQ(CurrentFile(), testFile);
@@ -244,7 +234,7 @@ TEST_F(Startup, ExistingTestFileIsLeftAsItIsOnTheFailurePath) {
     EXPECT_TRUE(ProgramEnding());
     EXPECT_EQ(dir.read("daten/TestDatei.tmf"), before);
 
-    Restart();
+    ForgetTheRun();
     InitProgram();
     EXPECT_EQ(CurrentFile(), testFile);
     EXPECT_EQ(EntryCount, 2);
@@ -263,7 +253,7 @@ TEST_F(Startup, BrokenTestFileDoesNotKeepTheProgramFromEverStartingAgain) {
     // A fresh test file takes the broken one's place; the broken one is not
     // written to.
     EXPECT_EQ(dir.read("daten/TestDatei.tmf"), broken);
-    Restart();
+    ForgetTheRun();
     InitProgram();
     EXPECT_FALSE(ProgramEnding());
     EXPECT_EQ(CurrentFile(), DataDir + "TestDatei2.tmf");
