@@ -2,131 +2,26 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
+#include <map>
 
 #include "Cp1252.h"
 #include "Cp1252Fold.h"
+#include "VCardLines.h"
 
 namespace tmf {
 namespace {
 
-struct Parameter {
-    std::string name;   // upper case; empty for a bare 2.1 parameter
-    std::string value;  // upper case for bare parameters and the few we compare
-};
+// The year that writer puts in place of one it does not know.
+constexpr int kStandInYear = 1604;
 
-struct Property {
-    std::string name;  // upper case, group removed
-    std::vector<Parameter> parameters;
-    std::string value;  // raw, still escaped and encoded
-};
+using vcard::Parameter;
+using vcard::Property;
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-std::string UpperAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = Upper(c);
-    return out;
-}
-
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Upper(x) == Upper(y); });
-}
-
-// Index of the first ':' outside double quotes, or npos.
-std::size_t ValueColon(std::string_view line) {
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '"') quoted = !quoted;
-        else if (line[i] == ':' && !quoted) return i;
-    }
-    return std::string_view::npos;
-}
-
-bool IsQuotedPrintableLine(std::string_view line) {
-    const std::size_t colon = ValueColon(line);
-    if (colon == std::string_view::npos) return false;
-    return UpperAscii(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
-}
-
-std::vector<std::string_view> PhysicalLines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
-        lines.push_back(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size()) lines.push_back(bytes.substr(start));
-    return lines;
-}
-
-// Joins folded lines (a line that starts with a blank or tab continues the
-// one before) and the soft breaks of quoted-printable values (a value line
-// ending in '=' goes on in the next line, which 2.1 writers do not indent).
-std::vector<std::string> LogicalLines(std::string_view bytes) {
-    std::vector<std::string> out;
-    bool softBreak = false;
-    for (std::string_view line : PhysicalLines(bytes)) {
-        // A card's end never continues a value, whatever the line before
-        // ended in; otherwise one stray '=' would swallow the next contact.
-        if (softBreak && (EqualsNoCase(line, "END:VCARD") || EqualsNoCase(line, "BEGIN:VCARD"))) softBreak = false;
-        if (!out.empty() && softBreak) {
-            out.back().pop_back();
-            std::size_t skip = 0;
-            while (skip < line.size() && (line[skip] == ' ' || line[skip] == '\t')) ++skip;
-            // Some writers also indent the continuation; a QP value never
-            // starts a line with a blank it means, since blanks at line ends
-            // must be encoded.
-            out.back() += line.substr(skip);
-        } else if (!out.empty() && !line.empty() && (line[0] == ' ' || line[0] == '\t')) {
-            out.back() += line.substr(1);
-        } else if (line.empty()) {
-            softBreak = false;
-            continue;
-        } else {
-            out.emplace_back(line);
-        }
-        softBreak = !out.back().empty() && out.back().back() == '=' && IsQuotedPrintableLine(out.back());
-    }
-    return out;
-}
-
-std::optional<Property> ParseProperty(std::string_view line) {
-    const std::size_t colon = ValueColon(line);
-    if (colon == std::string_view::npos) return std::nullopt;
-    Property p;
-    p.value = std::string(line.substr(colon + 1));
-    std::string_view head = line.substr(0, colon);
-    std::vector<std::string_view> parts;
-    bool quoted = false;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= head.size(); ++i) {
-        if (i < head.size() && head[i] == '"') quoted = !quoted;
-        if (i == head.size() || (head[i] == ';' && !quoted)) {
-            parts.push_back(head.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    std::string_view name = parts.front();
-    if (const auto dot = name.rfind('.'); dot != std::string_view::npos) name = name.substr(dot + 1);
-    p.name = UpperAscii(name);
-    for (std::size_t k = 1; k < parts.size(); ++k) {
-        std::string_view part = parts[k];
-        Parameter param;
-        if (const auto eq = part.find('='); eq != std::string_view::npos) {
-            param.name = UpperAscii(part.substr(0, eq));
-            std::string_view v = part.substr(eq + 1);
-            std::string value;
-            for (char c : v)
-                if (c != '"') value.push_back(c);
-            param.value = UpperAscii(value);
-        } else {
-            param.value = UpperAscii(part);
-        }
-        p.parameters.push_back(std::move(param));
-    }
-    return p;
 }
 
 bool HasParameter(const Property& p, std::string_view name, std::string_view value) {
@@ -143,6 +38,10 @@ bool HasParameter(const Property& p, std::string_view name, std::string_view val
         }
     }
     return false;
+}
+
+bool HasParameterNamed(const Property& p, std::string_view name) {
+    return std::any_of(p.parameters.begin(), p.parameters.end(), [name](const Parameter& param) { return param.name == name; });
 }
 
 std::string ParameterValue(const Property& p, std::string_view name) {
@@ -173,10 +72,11 @@ std::string DecodeQuotedPrintable(std::string_view v) {
 
 // The value as UTF-8 text, still with its backslash escapes.
 std::string DecodedValue(const Property& p) {
-    std::string bytes = HasParameter(p, "ENCODING", "QUOTED-PRINTABLE") ? DecodeQuotedPrintable(p.value) : p.value;
+    std::string bytes = vcard::IsQuotedPrintable(p) ? DecodeQuotedPrintable(p.value) : std::string(p.value);
     const std::string charset = ParameterValue(p, "CHARSET");
     if (charset == "UTF-8" || charset == "UTF8") return IsUtf8(bytes) ? bytes : Cp1252ToUtf8(bytes);
-    if (charset == "ISO-8859-15" || charset == "LATIN-9") return Latin9ToUtf8(bytes);
+    if (charset == "ISO-8859-15" || charset == "ISO8859-15" || charset == "LATIN-9" || charset == "LATIN9")
+        return Latin9ToUtf8(bytes);
     if (!charset.empty() && charset != "US-ASCII") return Cp1252ToUtf8(bytes);  // Latin-1 and its superset
     return IsUtf8(bytes) ? bytes : Cp1252ToUtf8(bytes);
 }
@@ -238,7 +138,8 @@ struct Collector {
     bool faxSet = false, faxPref = false;
     bool emailSet = false, emailPref = false;
     bool addressSet = false, addressPref = false;
-    bool nameSet = false;
+    std::vector<std::pair<std::string, VCardDate>> groupDates;  // X-ABDATE by group
+    std::map<std::string, std::string> labels;                 // X-ABLABEL by group
 
     void take(const Property& p) {
         const std::string& n = p.name;
@@ -262,12 +163,46 @@ struct Collector {
             Offer(contact.email, emailPref, emailSet, OneLine(Text(p)), IsPreferred(p));
         } else if (n == "ADR") {
             Offer(contact.addressLines, addressPref, addressSet, AddressLines(p), IsPreferred(p));
-        } else if (n == "BDAY" || n == "ANNIVERSARY" || n == "X-ANNIVERSARY" || n == "X-EVOLUTION-ANNIVERSARY") {
-            VCardDate date;
-            date.birthday = n == "BDAY";
-            if (!HasParameter(p, "VALUE", "TEXT")) date.day = ParseVCardDate(Trim(Text(p)));
-            contact.dates.push_back(date);
+        } else if (n == "UID") {
+            contact.uid = Trim(Text(p));
+        } else if (n == "BDAY" || IsAnniversary(n)) {
+            contact.dates.push_back(DateOf(p, n == "BDAY"));
+        } else if (n == "X-ABDATE" && !p.group.empty()) {
+            groupDates.emplace_back(p.group, DateOf(p, false));
+        } else if (n == "X-ABLABEL" && !p.group.empty()) {
+            labels[p.group] = Trim(Text(p));
         }
+    }
+
+    // The labelled dates are known to be anniversaries only once the card
+    // is read: the label may come before or after its date.
+    VCardContact finish() {
+        for (auto& [group, date] : groupDates) {
+            const auto label = labels.find(group);
+            if (label != labels.end() && IsAnniversaryLabel(label->second)) contact.dates.push_back(std::move(date));
+        }
+        return std::move(contact);
+    }
+
+    static bool IsAnniversary(std::string_view name) {
+        return name == "ANNIVERSARY" || name == "X-ANNIVERSARY" || name == "X-EVOLUTION-ANNIVERSARY" ||
+               name == "X-MS-ANNIVERSARY" || name == "X-KADDRESSBOOK-X-ANNIVERSARY";
+    }
+
+    static bool IsAnniversaryLabel(std::string_view label) {
+        return EqualsNoCase(label, "_$!<Anniversary>!$_") || EqualsNoCase(label, "Anniversary");
+    }
+
+    static VCardDate DateOf(const Property& p, bool birthday) {
+        VCardDate date;
+        date.birthday = birthday;
+        date.property = p.name;
+        if (!HasParameter(p, "VALUE", "TEXT")) date.day = ParseVCardDate(Trim(Text(p)));
+        // That writer marks a day without a year with a stand-in year and
+        // this parameter; other programs pass the year on and lose the
+        // parameter, and no one reminds of a date of 1604.
+        if (date.day && (HasParameterNamed(p, "X-APPLE-OMIT-YEAR") || date.day->year == kStandInYear)) date.day->year = 0;
+        return date;
     }
 
     // Post-office box, extended address, street, "postal-code locality",
@@ -292,29 +227,46 @@ struct Collector {
     }
 };
 
+// The properties a contact's entries are made of; the values of all others
+// (photos, notes, keys) are passed over unread.
+bool IsRead(std::string_view name) {
+    static constexpr std::string_view kRead[] = {"BEGIN", "END", "UID",  "N",        "FN",       "ORG",
+                                                 "TEL",   "EMAIL", "ADR", "BDAY", "X-ABDATE", "X-ABLABEL"};
+    return std::find(std::begin(kRead), std::end(kRead), name) != std::end(kRead) || Collector::IsAnniversary(name);
+}
+
 }  // namespace
 
-VCardFile ReadVCards(std::string_view bytes) {
-    VCardFile file;
+bool ForEachVCard(std::string_view bytes, const std::function<bool(VCardContact&&)>& take) {
+    vcard::PropertyReader reader(bytes, IsRead);
+    vcard::Property property;
     std::optional<Collector> current;
     int depth = 0;  // a 2.1 AGENT may hold a whole vCard of its own
-    for (const std::string& line : LogicalLines(bytes)) {
-        auto property = ParseProperty(line);
-        if (!property) continue;
-        if (property->name == "BEGIN" && EqualsNoCase(Trim(property->value), "VCARD")) {
+    while (reader.next(property)) {
+        if (property.name == "BEGIN" && EqualsNoCase(Trim(std::string(property.value)), "VCARD")) {
             if (depth++ == 0) current.emplace();
             continue;
         }
-        if (property->name == "END" && EqualsNoCase(Trim(property->value), "VCARD")) {
+        if (property.name == "END" && EqualsNoCase(Trim(std::string(property.value)), "VCARD")) {
             if (depth > 0 && --depth == 0 && current) {
-                file.contacts.push_back(std::move(current->contact));
+                VCardContact contact = current->finish();
                 current.reset();
+                if (!take(std::move(contact))) return false;
             }
             continue;
         }
-        if (depth == 1 && current) current->take(*property);
+        if (depth == 1 && current) current->take(property);
     }
-    if (current) file.contacts.push_back(std::move(current->contact));
+    if (current) return take(current->finish());
+    return true;
+}
+
+VCardFile ReadVCards(std::string_view bytes) {
+    VCardFile file;
+    ForEachVCard(bytes, [&file](VCardContact&& c) {
+        file.contacts.push_back(std::move(c));
+        return true;
+    });
     return file;
 }
 

@@ -1,163 +1,87 @@
 #include "VCardImport.h"
 
-#include <set>
+#include <algorithm>
+#include <new>
 
 #include "AppointmentFile.h"
-#include "Cp1252.h"
-#include "Cp1252Fold.h"
-#include "Dates.h"
 #include "FileIo.h"
 #include "Ports.h"
 #include "Sort.h"
 #include "State.h"
 
 namespace tmf {
-namespace {
 
-// Field capacities of the appointment file; cutting here makes the duplicate
-// test see what a later import will find in the file.
-constexpr std::size_t kNameLength = 25;
-constexpr std::size_t kMemoLength = 100;
-
-// Line breaks are kept as NUL LF in the entry table.
-constexpr std::string_view kStoredBreak{"\0\n", 2};
-
-// A name cut to its field counts as changed as much as one with a letter
-// replaced: either way the entry does not say what the address book says.
-std::string Storable(const std::string& text, std::size_t capacity, bool* changed = nullptr) {
-    std::string folded = FoldToCp1252(text, changed);
-    if (Utf8Length(folded) <= capacity) return folded;
-    if (changed) *changed = true;
-    return Utf8Left(folded, capacity);
+VCardImportPlanner::VCardImportPlanner(const EntryTableType& table, int entryCount) {
+    const int last = std::min(entryCount, table.lastRow());
+    for (int r = 1; r <= last; ++r) known_.insert(VCardDuplicateKey(table.row(r)));
 }
 
-// Lines joined with stored line breaks, cut to the memo's capacity without
-// leaving half a line break at the end.
-std::string Memo(const std::vector<std::string>& lines) {
-    std::string text;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) text += kStoredBreak;
-        text += FoldToCp1252(lines[i]);
+void VCardImportPlanner::add(const VCardContact& contact) {
+    VCardContactEntries entries = EntriesOfContact(contact);
+    plan_.counts.skipped += static_cast<int>(entries.skipped.size());
+    if (entries.namesChanged) ++plan_.counts.namesChanged;
+    for (Row& row : entries.rows) {
+        if (!known_.insert(VCardDuplicateKey(row)).second) {
+            ++plan_.counts.alreadyThere;
+            continue;
+        }
+        plan_.rows.push_back(std::move(row));
+        ++plan_.counts.added;
     }
-    while (text.size() >= 2 && text.compare(text.size() - 2, 2, kStoredBreak) == 0) text.resize(text.size() - 2);
-    text = Utf8Left(text, kMemoLength);
-    if (!text.empty() && text.back() == '\0') text.pop_back();
-    return text;
-}
-
-std::string DuplicateKey(const std::string& first, const std::string& last, const std::string& term,
-                         std::string_view date) {
-    // Day and month only: a contact's birthday that the file keeps without
-    // its year (or with it) is the same birthday.
-    return first + '\x1f' + last + '\x1f' + term + '\x1f' + std::string(date.substr(0, 5));
-}
-
-}  // namespace
-
-std::optional<std::string> StoredVCardDate(const VCardDay& d) {
-    using namespace std::chrono;
-    if (d.month == 2 && d.day == 29) return std::nullopt;  // refused by the date validation
-    if (d.year != 0 && d.year < 100) return std::nullopt;
-    const int y = d.year == 0 ? kYearlessYear : d.year;
-    const year_month_day date{year{y}, month{d.month}, day{d.day}};
-    if (!date.ok()) return std::nullopt;
-    return FormatDate(date);
 }
 
 VCardImportPlan PlanVCardImport(const VCardFile& file, const EntryTableType& table, int entryCount) {
-    VCardImportPlan plan;
-    std::set<std::string> known;
-    const int last = std::min(entryCount, table.lastRow());
-    for (int r = 1; r <= last; ++r)
-        known.insert(DuplicateKey(table(Vorname, r).asText(), table(Nachname, r).asText(),
-                                  table(Terminart, r).asText(), table(TerminAm, r).asText()));
-
-    for (const VCardContact& c : file.contacts) {
-        std::vector<std::pair<const char*, std::string>> dates;
-        for (const VCardDate& d : c.dates) {
-            auto text = d.day ? StoredVCardDate(*d.day) : std::nullopt;
-            if (!text) {
-                ++plan.counts.skipped;
-                continue;
-            }
-            std::pair<const char*, std::string> one{d.birthday ? kBirthdayTerm : kAnniversaryTerm, *text};
-            // Writers often give the same anniversary under two names.
-            if (std::find(dates.begin(), dates.end(), one) == dates.end()) dates.push_back(std::move(one));
-        }
-        if (c.dates.empty()) ++plan.counts.skipped;
-        if (dates.empty()) continue;
-
-        bool firstChanged = false, lastChanged = false;
-        std::string first = Storable(c.givenName, kNameLength, &firstChanged);
-        std::string lastName = Storable(c.familyName, kNameLength, &lastChanged);
-        if (first.empty() && lastName.empty()) {
-            // Without a structured name the display name, the company or
-            // the address is what the user knows the contact by.
-            const std::string& other = !c.formattedName.empty() ? c.formattedName
-                                       : !c.organization.empty() ? c.organization
-                                                                 : c.email;
-            lastName = Storable(other, kNameLength, &lastChanged);
-        }
-        if (firstChanged || lastChanged) ++plan.counts.namesChanged;
-
-        for (auto& [term, date] : dates) {
-            if (!known.insert(DuplicateKey(first, lastName, term, date)).second) {
-                ++plan.counts.alreadyThere;
-                continue;
-            }
-            // A new entry as the editor makes one: no leads, not reached,
-            // not deleted when due.
-            Row row;
-            row[Vorname] = Cell(first);
-            row[Nachname] = Cell(lastName);
-            row[TerminAm] = Cell(date);
-            row[Bemerkung] = Cell("");
-            row[Warnung1] = Cell("0");
-            row[Warnung2] = Cell("0");
-            row[Erreicht] = Cell("0");
-            row[TelFaxMail] = Cell(Memo({c.phone, c.fax, c.email}));
-            row[Adresse] = Cell(Memo(c.addressLines));
-            row[Loeschen] = Cell(false);
-            row[Terminart] = Cell(term);
-            plan.rows.push_back(std::move(row));
-            ++plan.counts.added;
-        }
-    }
-    return plan;
+    VCardImportPlanner planner(table, entryCount);
+    for (const VCardContact& c : file.contacts) planner.add(c);
+    return std::move(planner.plan());
 }
 
 VCardImportOutcome ImportVCardFile(const std::string& vcardPath, const std::string& target,
                                    VCardImportCounts& counts,
                                    const std::function<bool(const VCardImportCounts&)>& confirm) {
     counts = {};
-    IoError error;
-    const auto bytes = ReadWholeFile(vcardPath, &error);
-    if (!bytes) {
-        ShowMessage(vcardPath + " konnte nicht gelesen werden !\r\n" + error.reason, MessageKind::Error);
-        return VCardImportOutcome::Failed;
-    }
-    const VCardFile file = ReadVCards(*bytes);
-    if (file.contacts.empty()) {
-        ShowMessage(vcardPath + " enthält keine vCard-Kontakte !", MessageKind::Error);
-        return VCardImportOutcome::Failed;
-    }
     if (EntryCount < 0 || EntryCount > EntryTable.lastRow()) {
         ShowMessage("Die Einträge von " + target + " sind nicht vollständig geladen.\r\nEs wurde nichts importiert.",
                     MessageKind::Error);
         return VCardImportOutcome::Failed;
     }
-    VCardImportPlan plan = PlanVCardImport(file, EntryTable, EntryCount);
+    VCardImportPlan plan;
+    bool complete = false;
+    int contacts = 0;
+    const std::size_t room = static_cast<std::size_t>(kMaxEntries - std::min(EntryCount, kMaxEntries));
+    try {
+        IoError error;
+        auto bytes = ReadWholeFile(vcardPath, &error);
+        if (!bytes) {
+            ShowMessage(vcardPath + " konnte nicht gelesen werden !\r\n" + error.reason, MessageKind::Error);
+            return VCardImportOutcome::Failed;
+        }
+        VCardImportPlanner planner(EntryTable, EntryCount);
+        complete = ForEachVCard(*bytes, [&](VCardContact&& c) {
+            ++contacts;
+            planner.add(c);
+            return planner.plan().rows.size() <= room;
+        });
+        plan = std::move(planner.plan());
+    } catch (const std::bad_alloc&) {
+        ShowMessage(vcardPath + " ist zu groß, um gelesen zu werden !\r\nEs wurde nichts importiert.", MessageKind::Error);
+        return VCardImportOutcome::Failed;
+    }
+    if (contacts == 0) {
+        ShowMessage(vcardPath + " enthält keine vCard-Kontakte !", MessageKind::Error);
+        return VCardImportOutcome::Failed;
+    }
     counts = plan.counts;
-    if (plan.rows.empty()) return VCardImportOutcome::NothingToAdd;
-    const auto total = static_cast<long long>(EntryCount) + static_cast<long long>(plan.rows.size());
-    if (total > kMaxEntries) {
+    if (!complete) {
         ShowMessage("Eine Datei faßt höchstens " + std::to_string(kMaxEntries) + " Einträge: " +
-                        std::to_string(EntryCount) + " vorhanden, " + std::to_string(plan.rows.size()) +
+                        std::to_string(EntryCount) + " vorhanden, mehr als " + std::to_string(room) +
                         " neu.\r\nEs wurde nichts importiert.",
                     MessageKind::Error);
         counts.added = 0;
         return VCardImportOutcome::Failed;
     }
+    if (plan.rows.empty()) return VCardImportOutcome::NothingToAdd;
+    const auto total = static_cast<long long>(EntryCount) + static_cast<long long>(plan.rows.size());
     if (confirm && !confirm(counts)) return VCardImportOutcome::Cancelled;
 
     TableOperation operation;

@@ -2,16 +2,15 @@
 // Bringing the birthdays and anniversaries of an address book into the
 // current appointment file.
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "EntryTable.h"
 #include "VCard.h"
+#include "VCardEntries.h"
 
 namespace tmf {
-
-inline constexpr const char* kBirthdayTerm = "Geburtstag";
-inline constexpr const char* kAnniversaryTerm = "Jahrestag";
 
 struct VCardImportCounts {
     int added = 0;         // new entries
@@ -25,14 +24,21 @@ struct VCardImportPlan {
     VCardImportCounts counts;
 };
 
-// The entries the contacts give, leaving out those the table (rows
-// 1..entryCount) holds already. A date without a year gets kYearlessYear;
-// 29 February, which the program cannot store, counts as not usable.
-VCardImportPlan PlanVCardImport(const VCardFile& file, const EntryTableType& table, int entryCount);
+// Gathers the entries of contacts one by one, leaving out those the table
+// (rows 1..entryCount) or an earlier contact holds already.
+class VCardImportPlanner {
+public:
+    VCardImportPlanner(const EntryTableType& table, int entryCount);
+    void add(const VCardContact& contact);
+    VCardImportPlan& plan() { return plan_; }
 
-// The stored date text for a contact's date, or nothing when the program
-// cannot keep it.
-std::optional<std::string> StoredVCardDate(const VCardDay& day);
+private:
+    VCardImportPlan plan_;
+    std::set<std::string> known_;
+};
+
+// The entries all contacts of the file give (see EntriesOfContact).
+VCardImportPlan PlanVCardImport(const VCardFile& file, const EntryTableType& table, int entryCount);
 
 enum class VCardImportOutcome {
     Imported,      // entries added and the file saved
@@ -45,6 +51,9 @@ enum class VCardImportOutcome {
 // EntryCount), asks confirm when there is something to add, then adds the
 // entries, sorts by the file's sort choice and saves target in full without
 // touching its last check date. A failed save puts the table back as it was.
+// Besides the file's bytes it holds little more than the entries to add: a
+// file with more new entries than the table has room for is refused as soon
+// as the first one too many is read.
 VCardImportOutcome ImportVCardFile(const std::string& vcardPath, const std::string& target,
                                    VCardImportCounts& counts,
                                    const std::function<bool(const VCardImportCounts&)>& confirm);
