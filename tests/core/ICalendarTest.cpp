@@ -78,6 +78,8 @@ const std::vector<Entry> kEntries = {
     {"Silvester", "Alt", "31.12.1899", "Geburtstag", "", 0, 1},
     {"Sehr", "Spät", "01.01.2100", "Geburtstag", "", 0, 0},
     {"Jürgen", "Müller", "28.02.1950", "Geburtstag", "", 0, 0},
+    // The same person under another term is another event.
+    {"Anna", "Łukasiewicz", "26.07.1980", "Namenstag", "", 0, 0},
 };
 
 TEST_F(CoreTest, CalendarParserFindsEveryOccurrenceOnTheProgramsDay) {
@@ -122,28 +124,80 @@ TEST_F(CoreTest, CalendarParserFindsEveryOccurrenceOnTheProgramsDay) {
     EXPECT_TRUE(alarms[EntryUid("Leap", "Day", "Geburtstag", 0)].empty());
 }
 
-TEST_F(CoreTest, CalendarFileIsUtf8WithCrLfLinesOfAtMost75Octets) {
-    Fill({{"Jürgen", "Müller", "28.02.1950", "Geburtstag",
-           "ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß €€€€€€€€", 0, 0}});
-    const std::string ics = WriteICalendar(EntryTable, EntryCount, sys_days{year{2024} / June / 15});
-    EXPECT_TRUE(IsUtf8(ics));
-    std::string unfolded;
+// The content lines of a calendar file with their folds undone; fails the
+// test on a physical line that is not CR LF-terminated, longer than 75
+// octets or cut inside a UTF-8 character.
+std::vector<std::string> ContentLines(const std::string& ics) {
+    std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < ics.size()) {
         const auto end = ics.find("\r\n", start);
-        ASSERT_NE(end, std::string::npos) << "line without CR LF";
+        if (end == std::string::npos) {
+            ADD_FAILURE() << "line without CR LF";
+            break;
+        }
         const std::string line = ics.substr(start, end - start);
         EXPECT_LE(line.size(), 75u) << line;
-        EXPECT_EQ(line.find('\n'), std::string::npos);
-        // Every physical line is whole UTF-8: no character was cut.
+        EXPECT_EQ(line.find_first_of(std::string("\r\n\0", 3)), std::string::npos) << line;
         EXPECT_TRUE(IsUtf8(line)) << line;
-        if (!line.empty() && line[0] == ' ') unfolded += line.substr(1);
-        else unfolded += "\n" + line;
+        if (!line.empty() && line[0] == ' ' && !lines.empty()) lines.back() += line.substr(1);
+        else lines.push_back(line);
         start = end + 2;
     }
-    EXPECT_NE(unfolded.find("\nDESCRIPTION:ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß "
-                            "ÄÖÜäöüß €€€€€€€€\n"),
-              std::string::npos);
+    return lines;
+}
+
+// The unfolded line of the first event that starts with name.
+std::string FirstLine(const std::vector<std::string>& lines, const std::string& name) {
+    for (const auto& line : lines)
+        if (line.compare(0, name.size(), name) == 0) return line;
+    return "(no " + name + ")";
+}
+
+TEST_F(CoreTest, CalendarFileIsUtf8WithCrLfLinesOfAtMost75Octets) {
+    const std::string remarks[] = {
+        "ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß ÄÖÜäöüß €€€€€€€€",
+        std::string(200, 'a'),                      // ASCII: every fold falls on its 75th octet
+        "x" + std::string(60, 'y') + "€€€€€€€€€€",  // a three-octet character at the fold
+        "ab" + std::string(30, 'y') + "𝄞𝄞𝄞𝄞𝄞𝄞𝄞𝄞𝄞𝄞𝄞𝄞",  // four octets
+    };
+    for (const std::string& remark : remarks) {
+        SCOPED_TRACE(remark);
+        Fill({{"Jürgen", "Müller", "28.02.1950", "Geburtstag", remark.c_str(), 0, 0}});
+        const std::string ics = WriteICalendar(EntryTable, EntryCount, sys_days{year{2024} / June / 15});
+        EXPECT_TRUE(IsUtf8(ics));
+        EXPECT_EQ(FirstLine(ContentLines(ics), "DESCRIPTION:"), "DESCRIPTION:" + remark);
+    }
+}
+
+struct EscapeCase {
+    const char* first;
+    const char* last;
+    std::string remark;
+    const char* summary;
+    const char* description;
+};
+
+// Judged on the raw text: a lenient reader takes a lone backslash or comma
+// as it is and would hide a missing escape.
+TEST_F(CoreTest, CalendarTextsEscapeBackslashSemicolonCommaAndLineBreaks) {
+    const EscapeCase cases[] = {
+        {"Anna", "Berg", "C:\\Daten\\neu", "SUMMARY:Anna Berg: Geburtstag", "DESCRIPTION:C:\\\\Daten\\\\neu"},
+        {"Karl, Jr.", "Meier; Sohn", "eins, zwei; drei", "SUMMARY:Karl\\, Jr. Meier\\; Sohn: Geburtstag",
+         "DESCRIPTION:eins\\, zwei\\; drei"},
+        {"", "Ende\\", "a\\,b", "SUMMARY:Ende\\\\: Geburtstag", "DESCRIPTION:a\\\\\\,b"},
+        {"Zeilen", "Bruch", std::string("eins\0\nzwei\r\ndrei\nvier", 21), "SUMMARY:Zeilen Bruch: Geburtstag",
+         "DESCRIPTION:eins\\nzwei\\ndrei\\nvier"},
+        {"Tab", "Steuer", "a\tb\x01" "c", "SUMMARY:Tab Steuer: Geburtstag", "DESCRIPTION:a\tb c"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        Fill({{c.first, c.last, "01.02.1970", "Geburtstag", "", 0, 0}});
+        EntryTable(Bemerkung, 1) = Cell(c.remark);
+        const auto lines = ContentLines(WriteICalendar(EntryTable, EntryCount, sys_days{year{2024} / June / 15}));
+        EXPECT_EQ(FirstLine(lines, "SUMMARY:"), c.summary);
+        EXPECT_EQ(FirstLine(lines, "DESCRIPTION:"), c.description);
+    }
 }
 
 TEST_F(CoreTest, UidsStayTheSameAcrossExportsAndDifferForEachEntry) {

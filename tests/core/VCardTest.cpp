@@ -107,6 +107,69 @@ TEST(VCardReader, Version30FoldingEscapesGroupsAndPreferredValues) {
     EXPECT_FALSE(c.dates[0].birthday);
 }
 
+// One line per contact: names, phone, fax, and the dates ("G" birthday,
+// "J" anniversary, "?" for no usable day).
+std::string Describe(const VCardFile& f) {
+    std::string out;
+    for (const VCardContact& c : f.contacts) {
+        out += c.familyName + "|" + c.givenName + "|" + c.phone + "|" + c.fax + "|";
+        for (const VCardDate& d : c.dates) {
+            out += d.birthday ? " G" : " J";
+            if (!d.day) out += "?";
+            else out += std::to_string(d.day->year) + "-" + std::to_string(d.day->month) + "-" + std::to_string(d.day->day);
+        }
+        out += "\n";
+    }
+    return out;
+}
+
+struct ReaderCase {
+    const char* what;
+    std::string file;
+    const char* expected;
+};
+
+TEST(VCardReader, ValuesEndLinesAndCharsetsAsTheirWritersMeantThem) {
+    const ReaderCase cases[] = {
+        {"a base64 photo ending in '=' is no soft break",
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Foto;Frida\r\nPHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQ==\r\n"
+         "BDAY:1980-06-15\r\nEND:VCARD\r\n",
+         "Foto|Frida||| G1980-6-15\n"},
+        {"a folded 2.1 base64 photo ends with its empty line",
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Foto;Fritz\r\nPHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n"
+         "    /9j/4AAQSkZJRgABAQ=\r\n    AAAA==\r\n\r\nBDAY:19800615\r\nEND:VCARD\r\n",
+         "Foto|Fritz||| G1980-6-15\n"},
+        {"the bare 2.1 parameter QUOTED-PRINTABLE, soft break included",
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;QUOTED-PRINTABLE:M=C3=BCl=\r\nler;J=C3=BCrgen\r\n"
+         "BDAY:19800615\r\nEND:VCARD\r\n",
+         "Müller|Jürgen||| G1980-6-15\n"},
+        {"a last card without END:VCARD",
+         "BEGIN:VCARD\r\nN:Erste;Karte\r\nEND:VCARD\r\nBEGIN:VCARD\r\nN:Letzte;Karte\r\nBDAY:--0101",
+         "Erste|Karte|||\nLetzte|Karte||| G0-1-1\n"},
+        {"ISO-8859-15 is not Windows-1252",
+         "BEGIN:VCARD\r\nN;CHARSET=ISO-8859-15;ENCODING=QUOTED-PRINTABLE:C=BDur;=A6imon =A4\r\nEND:VCARD\r\n",
+         "Cœur|Šimon €|||\n"},
+        {"Latin-1 and Windows-1252",
+         "BEGIN:VCARD\r\nN;CHARSET=ISO-8859-1:Sch\xE4" "fer;Bj\xF6rn\r\nFN;CHARSET=WINDOWS-1252:x\r\nEND:VCARD\r\n",
+         "Schäfer|Björn|||\n"},
+        {"the first of two phones neither preferred",
+         "BEGIN:VCARD\r\nN:T;T\r\nTEL;TYPE=home:111\r\nTEL;TYPE=cell:222\r\nTEL;TYPE=fax:333\r\nTEL;TYPE=fax:444\r\n"
+         "END:VCARD\r\n",
+         "T|T|111|333|\n"},
+        {"a later preferred phone, 2.1 bare and 4.0 PREF=1",
+         "BEGIN:VCARD\r\nN:T;T\r\nTEL;HOME:111\r\nTEL;PREF;CELL:222\r\nTEL;CELL:333\r\nEND:VCARD\r\n"
+         "BEGIN:VCARD\r\nN:V;V\r\nTEL;PREF=2:111\r\nTEL;PREF=1:222\r\nEND:VCARD\r\n",
+         "T|T|222||\nV|V|222||\n"},
+        {"a stray '=' of a quoted-printable value before the card's end",
+         "BEGIN:VCARD\r\nN:A;A\r\nNOTE;ENCODING=QUOTED-PRINTABLE:endet mit =\r\nEND:VCARD\r\n"
+         "BEGIN:VCARD\r\nN:B;B\r\nEND:VCARD\r\n",
+         "A|A|||\nB|B|||\n"},
+        {"a head folded before its colon",
+         "BEGIN:VCARD\r\nN:F;F\r\nBDAY;VALUE=\r\n date:1970-01-02\r\nEND:VCARD\r\n", "F|F||| G1970-1-2\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Describe(ReadVCards(c.file)), c.expected) << c.what;
+}
+
 TEST_F(CoreTest, Version40DatesGiveEntriesOrAreCountedAsSkipped) {
     const std::string file =
         "BEGIN:VCARD\r\nVERSION:4.0\r\n"
