@@ -201,6 +201,100 @@ TEST_F(CoreTest, Version40DatesGiveEntriesOrAreCountedAsSkipped) {
     EXPECT_EQ(plan.counts.namesChanged, 2);
 }
 
+struct ExporterCase {
+    const char* writer;
+    std::string card;
+    std::vector<std::string> entries;  // "term date first last"
+    std::vector<std::string> skipped;
+};
+
+// Contacts in the shapes their writers' documentation and exports show.
+TEST(VCardEntries, ContactsAsEachWriterExportsThemGiveTheirBirthdaysAndAnniversaries) {
+    const ExporterCase cases[] = {
+        {"Google",
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Berger\r\nN:Berger;Anna;;;\r\n"
+         "EMAIL;TYPE=INTERNET;TYPE=HOME:anna@example.org\r\nTEL;TYPE=CELL:+49 170 1234567\r\nBDAY:--04-12\r\n"
+         "item1.X-ABDATE:2012-08-18\r\nitem1.X-ABLabel:_$!<Anniversary>!$_\r\n"
+         "item2.X-ABDATE:2019-03-01\r\nitem2.X-ABLabel:Einzug\r\nEND:VCARD\r\n",
+         {"Geburtstag 12.04.0101 Anna Berger", "Jahrestag 18.08.2012 Anna Berger"}, {}},
+        {"Apple",
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Apple Inc.//macOS 14.0//EN\r\nN:Keller;Jonas;;;\r\n"
+         "FN:Jonas Keller\r\nBDAY;X-APPLE-OMIT-YEAR=1604:1604-11-03\r\n"
+         "item3.X-ABLabel:_$!<Anniversary>!$_\r\nitem1.X-ABDATE;type=pref:2015-05-30\r\n"
+         "item1.X-ABLabel:_$!<anniversary>!$_\r\nitem2.X-ABDATE:2020-01-10\r\nitem2.X-ABLabel:_$!<Other>!$_\r\n"
+         "ITEM3.X-ABDATE;X-APPLE-OMIT-YEAR=1604:1604-02-14\r\nANNIVERSARY:2015-05-30\r\nEND:VCARD\r\n",
+         {"Geburtstag 03.11.0101 Jonas Keller", "Jahrestag 30.05.2015 Jonas Keller",
+          "Jahrestag 14.02.0101 Jonas Keller"},
+         {}},
+        {"Apple, another stand-in year and a yearless 29 February",
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lang;Lea;;;\r\nBDAY;value=date;X-APPLE-OMIT-YEAR=1900:1900-03-03\r\n"
+         "item1.X-ABDATE;X-APPLE-OMIT-YEAR=1604:1604-02-29\r\nitem1.X-ABLabel:_$!<Anniversary>!$_\r\nEND:VCARD\r\n",
+         {"Geburtstag 03.03.0101 Lea Lang"}, {"Jahrestag: 29. Februar"}},
+        {"a stand-in year whose parameter was lost on the way",
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Ohne;Otto;;;\r\nBDAY:1604-09-09\r\nEND:VCARD\r\n",
+         {"Geburtstag 09.09.0101 Otto Ohne"}, {}},
+        {"Outlook",
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN;LANGUAGE=de-de;CHARSET=Windows-1252;ENCODING=QUOTED-PRINTABLE:Sch=E4fer;Petra\r\n"
+         "FN;CHARSET=Windows-1252;ENCODING=QUOTED-PRINTABLE:Petra Sch=E4fer\r\nTEL;WORK;VOICE:(030) 1234\r\n"
+         "BDAY:19700305\r\nX-MS-ANNIVERSARY:19990612\r\nEND:VCARD\r\n",
+         {"Geburtstag 05.03.1970 Petra Schäfer", "Jahrestag 12.06.1999 Petra Schäfer"}, {}},
+        {"Thunderbird",
+         "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Vogel;Lena;;;\r\nFN:Lena Vogel\r\nBDAY;VALUE=DATE:19920117\r\n"
+         "ANNIVERSARY;VALUE=DATE:--0922\r\nEMAIL;PREF=1:lena@example.org\r\nEND:VCARD\r\n",
+         {"Geburtstag 17.01.1992 Lena Vogel", "Jahrestag 22.09.0101 Lena Vogel"}, {}},
+        {"Evolution",
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Wolf;Tobias;;;\r\nFN:Tobias Wolf\r\nBDAY:1988-10-02\r\n"
+         "X-EVOLUTION-ANNIVERSARY:2014-06-14\r\nEND:VCARD\r\n",
+         {"Geburtstag 02.10.1988 Tobias Wolf", "Jahrestag 14.06.2014 Tobias Wolf"}, {}},
+        {"KAddressBook and a plain X-ANNIVERSARY",
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Kraus;Kai;;;\r\nX-KADDRESSBOOK-X-Anniversary:2009-07-04\r\n"
+         "X-ANNIVERSARY:2010-08-05\r\nEND:VCARD\r\n",
+         {"Jahrestag 04.07.2009 Kai Kraus", "Jahrestag 05.08.2010 Kai Kraus"}, {}},
+        {"Nextcloud",
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Sabre//Sabre VObject 4.5.4//EN\r\nUID:4e2c9f3a-1b7d\r\n"
+         "FN:Nina Roth\r\nN:Roth;Nina;;;\r\nBDAY;X-APPLE-OMIT-YEAR=1604;VALUE=DATE:1604-12-24\r\n"
+         "ANNIVERSARY;VALUE=DATE:20100501\r\nEND:VCARD\r\n",
+         {"Geburtstag 24.12.0101 Nina Roth", "Jahrestag 01.05.2010 Nina Roth"}, {}},
+        {"Android",
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C3=96zt=C3=BCrk;Ay=C5=9Fe;;;\r\n"
+         "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Ay=C5=9Fe =C3=96zt=C3=BCrk\r\nTEL;CELL:+49 151 2345678\r\n"
+         "BDAY:--05-20\r\nEND:VCARD\r\n",
+         {"Geburtstag 20.05.0101 Ayse Öztürk"}, {}},
+        {"an old 2.1 phone",
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;QUOTED-PRINTABLE:J=E4ger;Bj=F6rn\r\n"
+         "TEL;PREF;CELL:0171 555\r\nBDAY:1965-08-30\r\nEND:VCARD\r\n",
+         {"Geburtstag 30.08.1965 Björn Jäger"}, {}},
+        {"date-time forms",
+         "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Zeit;Zora;;;\r\nBDAY:1980-06-15T00:00:00Z\r\n"
+         "ANNIVERSARY;VALUE=date-and-or-time:20050704T231000+0200\r\nX-ANNIVERSARY:--0612T1200\r\nEND:VCARD\r\n",
+         {"Geburtstag 15.06.1980 Zora Zeit", "Jahrestag 04.07.2005 Zora Zeit", "Jahrestag 12.06.0101 Zora Zeit"}, {}},
+        {"what cannot be kept",
+         "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Rest;Rolf;;;\r\nBDAY;VALUE=text:um 1950\r\nANNIVERSARY:1990-06\r\n"
+         "X-ANNIVERSARY:0050-01-01\r\nX-EVOLUTION-ANNIVERSARY:--0229\r\nEND:VCARD\r\n",
+         {},
+         {"Geburtstag: kein Kalenderdatum", "Jahrestag: kein Kalenderdatum", "Jahrestag: Jahr vor 100",
+          "Jahrestag: 29. Februar"}},
+        {"no date at all",
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Leer;Lutz;;;\r\nitem1.X-ABDATE:2001-01-01\r\nitem1.X-ABLabel:_$!<Other>!$_\r\n"
+         "END:VCARD\r\n",
+         {}, {"kein Geburtstag und kein Jahrestag"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.writer);
+        const auto result = EntriesOfVCard(c.card);
+        ASSERT_TRUE(result);
+        std::vector<std::string> entries, skipped;
+        for (const Row& r : result->rows)
+            entries.push_back(r[Terminart].asText() + " " + r[TerminAm].asText() + " " + r[Vorname].asText() + " " +
+                              r[Nachname].asText());
+        for (const VCardSkip& s : result->skipped) skipped.push_back(VCardSkipText(s));
+        EXPECT_EQ(entries, c.entries);
+        EXPECT_EQ(skipped, c.skipped);
+    }
+    EXPECT_EQ(EntriesOfVCard("BEGIN:VCARD\r\nUID:urn:uuid:1\r\nBDAY:--0101\r\nEND:VCARD\r\n")->uid, "urn:uuid:1");
+    EXPECT_FALSE(EntriesOfVCard("kein vCard"));
+}
+
 TEST_F(CoreTest, SameNamesTermAndDayAreNotAddedTwice) {
     EntryCount = 1;
     ResizeEntryTable(1);
@@ -285,6 +379,37 @@ TEST_F(VCardImportTest, CancelledFailingAndOverfullImportsLeaveFileAndTable) {
     dir.write("leer.vcf", "kein vCard\r\n");
     EXPECT_EQ(ImportVCardFile(dir.file("leer.vcf"), target, counts, nullptr), VCardImportOutcome::Failed);
     EXPECT_EQ(dir.read("Ziel.tmf"), original);
+}
+
+struct RoomCase {
+    const char* what;
+    std::string file;
+    VCardImportOutcome outcome;
+    int skipped;  // counted only while the file is read
+};
+
+// Reading stops at the first entry the file has no room for, so that a huge
+// address book is refused without being held in memory whole.
+TEST_F(VCardImportTest, FileWithMoreNewEntriesThanRoomIsRefusedAtTheFirstOneTooMany) {
+    const std::string dateless = "BEGIN:VCARD\r\nN:Ohne;Datum\r\nEND:VCARD\r\n";
+    const auto card = [](const char* name) { return "BEGIN:VCARD\r\nN:" + std::string(name) + "\r\nBDAY:1970-01-01\r\nEND:VCARD\r\n"; };
+    const RoomCase cases[] = {
+        {"the last new entry fits", card("Eins") + dateless + dateless, VCardImportOutcome::Imported, 2},
+        {"a duplicate takes no room", card("Zwei") + card("Zwei") + dateless, VCardImportOutcome::Imported, 1},
+        {"one too many", card("Drei") + card("Vier") + dateless + dateless, VCardImportOutcome::Failed, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EntryCount = kMaxEntries - 1;
+        ResizeEntryTable(EntryCount);
+        dir.write("k.vcf", c.file);
+        EXPECT_EQ(Import(), c.outcome);
+        EXPECT_EQ(counts.skipped, c.skipped);
+        if (c.outcome == VCardImportOutcome::Failed) {
+            EXPECT_NE(messages().back().find("31999 vorhanden, mehr als 1 neu"), std::string::npos) << messages().back();
+            EXPECT_EQ(EntryCount, kMaxEntries - 1);
+        }
+    }
 }
 
 TEST_F(CoreTest, AddressBookWrittenByVobjectIsImported) {
