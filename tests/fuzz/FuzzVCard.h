@@ -26,6 +26,15 @@ inline std::string CheckVCard(std::string_view bytes) {
                 const auto text = StoredVCardDate(*d.day);
                 if (text) TMF_FUZZ_REQUIRE(ValidateDate(*text) == *text, "a stored date fails the validation");
             }
+    // A card read alone, as the server sync reads it, gives what it gives
+    // in the file.
+    const auto single = EntriesOfVCard(bytes);
+    TMF_FUZZ_REQUIRE(single.has_value() == !file.contacts.empty(), "the first card read alone");
+    if (single) {
+        const VCardContactEntries first = EntriesOfContact(file.contacts.front());
+        TMF_FUZZ_REQUIRE(single->rows.size() == first.rows.size() && single->skipped.size() == first.skipped.size(),
+                         "the first card read alone gives other entries");
+    }
     EntryTableType table;
     const VCardImportPlan plan = PlanVCardImport(file, table, 0);
     TMF_FUZZ_REQUIRE(plan.rows.size() == static_cast<std::size_t>(plan.counts.added), "added count");
