@@ -238,6 +238,8 @@ bool IsRead(std::string_view name) {
 }  // namespace
 
 bool ForEachVCard(std::string_view bytes, const std::function<bool(VCardContact&&)>& take) {
+    // Some Windows programs start the file with a byte order mark.
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     vcard::PropertyReader reader(bytes, IsRead);
     vcard::Property property;
     std::optional<Collector> current;

@@ -164,6 +164,7 @@ TEST(VCardReader, ValuesEndLinesAndCharsetsAsTheirWritersMeantThem) {
          "BEGIN:VCARD\r\nN:A;A\r\nNOTE;ENCODING=QUOTED-PRINTABLE:endet mit =\r\nEND:VCARD\r\n"
          "BEGIN:VCARD\r\nN:B;B\r\nEND:VCARD\r\n",
          "A|A|||\nB|B|||\n"},
+        {"a byte order mark before the first card", "\xEF\xBB\xBF" "BEGIN:VCARD\r\nN:B;O\r\nEND:VCARD\r\n", "B|O|||\n"},
         {"a head folded before its colon",
          "BEGIN:VCARD\r\nN:F;F\r\nBDAY;VALUE=\r\n date:1970-01-02\r\nEND:VCARD\r\n", "F|F||| G1970-1-2\n"},
     };
