@@ -13,6 +13,7 @@
 #include "Logo.h"
 #include "Ports.h"
 #include "Program.h"
+#include "ProgramFolders.h"
 #include "Progress.h"
 #include "QtPlatform.h"
 #include "SingleInstance.h"
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
     tmf::InstallEngineProgress();
     // Before anything in the data folder is read or written.
     tmf::SetupFolders();
+    if (!tmf::DataFolderReady()) return 1;
     tmf::app::SingleInstance single(QString::fromStdString(tmf::DataDir));
     if (single.Acquire() == tmf::app::SingleInstance::Result::HeldByOther) {
         // An unattended start (the login's background check) must not pull

@@ -8,6 +8,7 @@
 
 #include "FileIo.h"
 #include "ProgramFolders.h"
+#include "TerminalText.h"
 
 namespace tmf::cli {
 
@@ -44,19 +45,11 @@ void WriteMessages(const std::vector<std::string>& lines) {
 }
 
 void TerminalPlatform::ShowMessage(const std::string& text, MessageKind) {
-    // The core's messages are written for message boxes, with CR LF or a
-    // lone CR between lines.
+    // The core's messages are written for message boxes, with CR LF between
+    // lines; the names in them are made visible.
     std::string line;
-    if (!tFile.empty() && text.find(tFile) == std::string::npos) line = tFile + ": ";
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            line += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += text[i];
-        }
-    }
-    line += '\n';
+    if (!tFile.empty() && text.find(tFile) == std::string::npos) line = Visible(tFile) + ": ";
+    line += TerminalLines(text, tFile) + '\n';
     if (tHeld) {
         tHeld->push_back(std::move(line));
         return;

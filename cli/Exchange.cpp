@@ -7,23 +7,13 @@
 #include "ICalendar.h"
 #include "Ports.h"
 #include "State.h"
+#include "TerminalText.h"
 #include "VCardImport.h"
 
 namespace tmf::cli {
 namespace {
 
-void Print(std::string text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    std::printf("%s\n", out.c_str());
-}
+void Print(const std::string& text) { std::printf("%s\n", TerminalLines(text).c_str()); }
 
 // A file that is short of its entries must not be saved: the entries that
 // could not be read would be gone for good.

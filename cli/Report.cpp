@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "TerminalText.h"
+
 namespace tmf::cli {
 
 namespace {
@@ -39,10 +41,11 @@ void AppendLabel(std::string& out, int kind, bool colour) {
 
 void AppendFile(std::string& out, const FileReport& file, const ReportStyle& style) {
     if (!out.empty()) out += '\n';
-    out += file.path + " - Prüfung am " + style.checkDate + "\n";
+    // Names, terms and paths come from files that others may have written.
+    out += Visible(file.path) + " - Prüfung am " + style.checkDate + "\n";
     for (const Finding& f : file.findings) {
         AppendLabel(out, f.kind, style.colour);
-        out += "  " + f.who + ", " + f.text;
+        out += "  " + Visible(f.who) + ", " + Visible(f.text);
         if (f.wouldDelete) out += " (würde gelöscht)";
         out += '\n';
     }
@@ -56,7 +59,7 @@ void AppendUpcoming(std::string& out, const CheckOutcome& outcome, const ReportS
     for (const Upcoming& u : outcome.upcoming) {
         std::string when = u.days == 0 ? "Heute" : "in " + std::to_string(u.days) + " Tag(en)";
         while (Utf8Length(when) < kLabelWidth + 3) when += ' ';
-        out += when + u.date + "  " + u.who + ", " + u.term;
+        out += when + u.date + "  " + Visible(u.who) + ", " + Visible(u.term);
         if (u.years > 0) out += ", wird " + std::to_string(u.years);
         out += '\n';
     }

@@ -11,8 +11,7 @@ namespace tmf {
 
 void SetupFolders() {
     const ProgramFolders f = LocateProgramFolders(ThePlatform().processes->ProgramFile());
-    // A folder that cannot be made shows up at the first file access, with
-    // that access's own message.
+    // A folder that cannot be made is reported by DataFolderReady.
     if (f.installed) MakeDataFolder(f.data);
     ProgramFile = f.programFile;
     ProgramDir = f.program;

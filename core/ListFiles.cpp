@@ -101,9 +101,11 @@ namespace {
 // - The marker is NUL in a line of up to 255 bytes. An older reader cuts a
 //   longer line to 255 bytes and unscrambles it with the key of 255, so
 //   there the marker is the byte that this reading turns into NUL.
-// - No text of the Windows-1252 form starts with NUL (paths and settings
-//   never do), so a marked line is never mistaken for one, and every line
-//   such a text gives is read as before.
+// - A text of the Windows-1252 form is written plain whenever its plain
+//   line reads back as that text; only one that would read as a marked line
+//   (it starts with NUL, which paths and settings never do, followed by
+//   what a marked line holds) is marked instead. So every line an older
+//   writer made, or damage left, is written back as the bytes it was.
 // - An older reader sees a name that starts with NUL, which names no file:
 //   it drops the slot as a vanished file instead of opening another one.
 // - The alphabet and the padding are chosen so that no byte of the
@@ -119,11 +121,6 @@ unsigned char Marker(std::size_t length) {
 bool BreaksLines(unsigned char plain, unsigned char key) {
     const unsigned char b = plain ^ key;
     return b == '\n' || b == '\r' || b == 26;
-}
-
-bool StoredAsCp1252(std::string_view utf8) {
-    if (!utf8.empty() && utf8[0] == '\0') return false;
-    return Cp1252ToUtf8(Utf8ToCp1252(utf8)) == utf8;
 }
 
 std::string EncodeMarked(std::string_view text) {
@@ -179,13 +176,21 @@ std::optional<std::string> DecodeMarked(std::string_view bytes) {
 }  // namespace
 
 std::string DecodeListLine(std::string_view bytes) {
-    if (auto marked = DecodeMarked(bytes)) return *marked;
-    return Cp1252ToUtf8(ScrambleText(bytes.substr(0, kMaxLine)));
+    if (auto marked = DecodeMarked(bytes)) return Utf8Left(*marked, kMaxLine);
+    // A longer line than any writer of the plain form makes is read as its
+    // first 255 bytes, as a line of its own: that is what writing the text
+    // back gives.
+    if (bytes.size() > kMaxLine) return DecodeListLine(bytes.substr(0, kMaxLine));
+    return Cp1252ToUtf8(ScrambleText(bytes));
 }
 
 std::string EncodeListLine(std::string_view utf8) {
     const std::string text = Utf8Left(utf8, kMaxLine);
-    if (StoredAsCp1252(text)) return ScrambleText(Utf8ToCp1252(text));
+    std::string cp1252 = Utf8ToCp1252(text);
+    if (Cp1252ToUtf8(cp1252) == text) {
+        ScrambleInPlace(cp1252.data(), cp1252.size());
+        if (!DecodeMarked(cp1252)) return cp1252;
+    }
     return EncodeMarked(text);
 }
 

@@ -8,6 +8,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <utility>
+
+#include "FileIoErrors.h"
+#include "Ports.h"
+#include "State.h"
 
 namespace tmf {
 
@@ -81,8 +86,13 @@ ProgramFolders LocateProgramFolders(const std::string& programFile) {
     return LocateProgramFolders(programFile, [](const char* name) { return std::getenv(name); });
 }
 
-bool MakeDataFolder(const std::string& folder) {
-    if (folder.empty()) return false;
+bool MakeDataFolder(const std::string& folder, std::string* reason) {
+    constexpr const char* kFileInTheWay = "Eine Datei steht an der Stelle eines Ordners.";
+    const auto fail = [reason](std::string why) {
+        if (reason) *reason = std::move(why);
+        return false;
+    };
+    if (folder.empty()) return fail("Es ist kein Ordner angegeben.");
     if (IsFolder(folder)) return true;
     // Parent by parent, so that every folder made here is the user's alone;
     // folders that exist already keep their modes.
@@ -90,9 +100,19 @@ bool MakeDataFolder(const std::string& folder) {
     for (const fs::path& part : fs::path(folder).lexically_normal()) {
         if (part.empty()) continue;
         made /= part;
-        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST)
+            return fail(errno == ENOTDIR ? kFileInTheWay : detail::ErrnoText(errno));
     }
-    return IsFolder(folder);
+    return IsFolder(folder) || fail(kFileInTheWay);
+}
+
+bool DataFolderReady() {
+    std::string reason;
+    if (MakeDataFolder(DataDir, &reason)) return true;
+    ShowMessage("Der Datenordner " + DataDir + " kann nicht angelegt werden !\r\n" + reason +
+                    "\r\nEr liegt in $XDG_DATA_HOME, sonst in $HOME/.local/share. Termifolio98 wird beendet.",
+                MessageKind::Error);
+    return false;
 }
 
 }  // namespace tmf

@@ -36,7 +36,14 @@ ProgramFolders LocateProgramFolders(const std::string& programFile);
 std::string UserDataFolder(const EnvironmentLookup& environment);
 
 // Creates the data folder with its parents when it is missing; new folders
-// are private to the user. False when it does not exist afterwards.
-bool MakeDataFolder(const std::string& folder);
+// are private to the user. False when it does not exist afterwards, with the
+// reason in German.
+bool MakeDataFolder(const std::string& folder, std::string* reason = nullptr);
+
+// After SetupFolders: true when DataDir is a folder, made now if need be.
+// Otherwise it says once, as an error, that the folder cannot be made and
+// where, and returns false: every file the program reads or writes lives
+// there, so it ends instead of failing on each of them.
+bool DataFolderReady();
 
 }  // namespace tmf

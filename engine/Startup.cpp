@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include <chrono>
+#include <utility>
 
 #include "AppointmentFile.h"
 #include "CheckListEdit.h"
@@ -35,6 +36,13 @@ void TakeLoadFailurePath() {
     SetProgramEnding(true);
 }
 
+// The slot that names the file, or -1.
+int ListedSlot(const std::string& path) {
+    for (int k = 0; k < kCheckListSlots; ++k)
+        if (!CheckList(k).empty() && SameFile(CheckList(k), path)) return k;
+    return -1;
+}
+
 }  // namespace
 
 bool SwitchToTestFile() {
@@ -45,9 +53,17 @@ bool SwitchToTestFile() {
     for (int n = 2; SameFile(testFile, broken) && n < 1000; ++n)
         testFile = DataDir + "TestDatei" + std::to_string(n) + ".tmf";
     // The settings stay, and the broken file stays on the check list (one
-    // slot down), so that it is checked again once it can be read.
-    EditCheckList(testFile, "Neu");
-    if (!SameFile(CurrentFile(), testFile)) return false;  // a full list said so
+    // slot down), so that it is checked again once it can be read. A full
+    // list has no room for both: the test file then takes the broken file's
+    // slot, or every later start would fail on the same file again.
+    if (UsedCheckListSlots() < kCheckListSlots) {
+        EditCheckList(testFile, "Neu");
+    } else if (const int slot = ListedSlot(testFile); slot >= 0) {
+        std::swap(CheckList(slot), CheckList(0));
+    } else if (FitsCheckList(testFile)) {
+        CurrentFile() = testFile;
+    }
+    if (!SameFile(CurrentFile(), testFile)) return false;  // the path cannot be listed; that was said
     ResetFileHeader();
     return true;
 }
@@ -58,8 +74,10 @@ void SetProgramEnding(bool ending) { gEnding = ending; }
 int CountdownLimit() {
     auto v = ParseInteger(SettingsLines(CountdownSeconds));
     if (!v) return 3;
+    // The counter starts at 1 and counts up to the limit: one it never
+    // reaches would keep the splash window open for good.
     if (*v < 1) return 1;
-    if (*v > 10) return 10;
+    if (*v > kCountdownCounterMax) return kCountdownCounterMax;
     return static_cast<int>(*v);
 }
 

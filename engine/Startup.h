@@ -19,11 +19,15 @@ bool StartupDecision();
 // After the current file failed to load: makes "TestDatei.tmf" (or, when
 // that is the broken file, a free "TestDateiN.tmf") the current file with an
 // empty header, keeping the settings and the broken file on the check list.
-// False when the full check list refused it; the broken file stays current.
+// On a full check list the test file takes the broken file's slot. False
+// when the test file's path cannot be listed; the broken file stays current.
 bool SwitchToTestFile();
 
-// Countdown seconds of the background mode: the stored value held to 1..10
-// (3 when it is not a number), so the countdown always ends.
+// Countdown seconds of the background mode: the stored value, at least 1 and
+// at most what the splash window's counter holds (3 when it is not a
+// number), so the countdown always ends. The settings dialog offers 1 to 10,
+// but a larger value written by hand counts as it is.
+inline constexpr int kCountdownCounterMax = 32767;
 int CountdownLimit();
 
 // The exit procedure EndeClick: sound, "Liste.dat", autostart request, the

@@ -166,6 +166,58 @@ TEST_F(CheckProgram, LooksAheadSoonestFirstWithTheAgeReached) {
     EXPECT_EQ(FolderSnapshot(dir.path()), before);
 }
 
+TEST_F(CheckProgram, LooksAheadWithTheAgeReachedInTheAnniversarysYear) {
+    struct Case {
+        const char* today;
+        const char* born;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"28.12.2024", "02.01.1978", "in 5 Tag(en)   02.01.2025  Anna Berg, Geburtstag, wird 47"},
+        {"31.12.2024", "01.01.2024", "in 1 Tag(en)   01.01.2025  Anna Berg, Geburtstag, wird 1"},
+        {"30.12.2024", "31.12.1999", "in 1 Tag(en)   31.12.2024  Anna Berg, Geburtstag, wird 25"},
+        {"31.12.2024", "31.12.1980", "Heute          31.12.2024  Anna Berg, Geburtstag, wird 44"},
+        {"25.12.2023", "01.01.2000", "in 7 Tag(en)   01.01.2024  Anna Berg, Geburtstag, wird 24"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.today) + " " + c.born);
+        const std::string file = MakeFile("Jahr.tmf", {Entry("Anna Berg", c.born)}, c.today);
+        const ProgramRun run = Run({"-d", c.today, "-t", "7", file});
+        EXPECT_NE(run.out.find(std::string("Termine der nächsten 7 Tage:\n") + c.line + "\n"), std::string::npos)
+            << run.out;
+        EXPECT_EQ(run.status, 0) << run.err;
+    }
+}
+
+TEST_F(CheckProgram, ControlCharactersFromTheFilesArePrintedVisibly) {
+    // A shared file can hold what a terminal acts on: a title of its own
+    // (OSC), a cleared screen, a line break that fakes a report line, DEL
+    // and the C1 controls.
+    const std::string file = MakeFile("Geteilt\x1b[2J.tmf",
+                                      {Entry("Anna\x1b]0;gehackt\x07 Berg", "20.06.1990", 7),
+                                       Entry("Bert\n1.Warnung Kurz", "17.06.1980", -7, 3),
+                                       Entry("Cora Lang\x7f", "15.06.1974", 0, 0, false, "Ju\u009d\u0081\x1b" "c")},
+                                      "10.06.2024");
+    const std::string missing = DataDir + "Weg\r\nÜbergangen    x\x9b" "31m.tmf";
+
+    const ProgramRun run = Run({"-d", "15.06.2024", "-t", "5", file, missing});
+
+    const std::string shown = DataDir + "Geteilt\\x1b[2J.tmf";
+    EXPECT_EQ(run.out, shown + " - Prüfung am 15.06.2024\n"
+                               "Heute Termin  Cora Lang\\x7f, hat Heute Ju\\x9d\\x81\\x1bc !\n"
+                               "2.Warnung     Bert\\x0a1.Warnung Kurz, hat in 2 Tag(en) Geburtstag !\n"
+                               "1.Warnung     Anna\\x1b]0;gehackt\\x07 Berg, hat in 5 Tag(en) Geburtstag !\n"
+                               "1 Termin(e) , 2 Warnung(en)\n"
+                               "\n"
+                               "Termine der nächsten 5 Tage:\n"
+                               "Heute          15.06.2024  Cora Lang\\x7f, Ju\\x9d\\x81\\x1bc, wird 50\n"
+                               "in 2 Tag(en)   17.06.2024  Bert\\x0a1.Warnung Kurz, Geburtstag, wird 44\n"
+                               "in 5 Tag(en)   20.06.2024  Anna\\x1b]0;gehackt\\x07 Berg, Geburtstag, wird 34\n");
+    // A name that is no UTF-8 keeps its other bytes; the messages show it the same way.
+    EXPECT_EQ(run.err, DataDir + "Weg\\x0d\\x0a\u00dcbergangen    x\\x9b31m.tmf konnte nicht geladen werden !\n");
+    EXPECT_EQ(run.status, 1);
+}
+
 TEST_F(CheckProgram, StampingWritesTheBytesTheWindowedCheckWrites) {
     // Files that change (warnings, passed over, due today), one that only
     // gets its header stamped (its spare bytes show a full save), and one

@@ -605,6 +605,38 @@ TEST(ListLine, EveryTextComesBackByteForByteAndNoMarkedLineCanBreak) {
     }
 }
 
+TEST(ListLine, DamagedLinesThatAreNoMarkedLinesComeBackAsTheBytesTheyWere) {
+    // Each starts with NUL once unscrambled, but breaks off before a marked
+    // line would end: the reading takes them as Windows-1252 text, and
+    // writing that text back must give the same bytes.
+    const std::string lines[] = {
+        "\xfc\xbd\xbc"s,                                    // NUL, an alphabet letter, then no letter of it
+        ScrambleText("\0"s),                                 // NUL alone
+        ScrambleText("\0Zx"s),                               // no alphabet after the NUL
+        ScrambleText("\0AAB~"s),                             // a byte, then neither a letter nor padding
+        ScrambleText("\0"s + std::string(254, 'A')),         // 255 bytes ending on half a byte
+    };
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(testing::PrintToString(line));
+        const std::string text = DecodeListLine(line);
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(text[0], '\0');
+        EXPECT_EQ(Utf8Length(text), line.size());
+        EXPECT_EQ(EncodeListLine(text), line);
+    }
+}
+
+TEST(ListLine, ALineLongerThan255BytesReadsAsItsFirst255) {
+    // Its first 255 bytes make a marked line of their own: that is the text,
+    // since it is what writing it back gives.
+    const std::string prefix = ScrambleText("\0A"s + "AB" + std::string(250, 'A') + " ");
+    ASSERT_EQ(prefix.size(), 255u);
+    const std::string text = DecodeListLine(prefix + "xyz");
+    EXPECT_EQ(text, DecodeListLine(prefix));
+    EXPECT_EQ(text, "\x01"s + std::string(125, '\0'));
+    EXPECT_EQ(DecodeListLine(EncodeListLine(text)), text);
+}
+
 TEST_F(ListFiles, ProgramFolderOutsideWindows1252KeepsItsFilesAndSettings) {
     const std::string folder = dir.path() + "Łukasz/Termine ☃/";
     std::filesystem::create_directories(folder);

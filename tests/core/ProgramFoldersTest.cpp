@@ -94,6 +94,33 @@ TEST_F(ProgramFoldersTest, MakeDataFolderMakesPrivateFoldersAndLeavesExistingOne
     EXPECT_FALSE(MakeDataFolder(""));
 }
 
+TEST_F(ProgramFoldersTest, ADataFolderThatCannotBeMadeIsSaidOnceWithWhereAndWhy) {
+    // A file where a folder of the path should be; a read-only folder would
+    // not stop root, who may run these tests.
+    dir.write("datei", "x");
+    fs::create_directories(dir.path() + "xdg/Termifolio98");
+    dir.write("xdg/Termifolio98/daten", "x");
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.path() + "datei/Termifolio98/daten/", "Eine Datei steht an der Stelle eines Ordners."},
+        {dir.path() + "xdg/Termifolio98/daten/", "Eine Datei steht an der Stelle eines Ordners."},
+    };
+    for (const auto& [folder, reason] : cases) {
+        SCOPED_TRACE(folder);
+        platform.clearRecords();
+        DataDir = folder;
+        EXPECT_FALSE(DataFolderReady());
+        EXPECT_EQ(messages(), std::vector<std::string>{"Der Datenordner " + folder +
+                                                       " kann nicht angelegt werden !\r\n" + reason +
+                                                       "\r\nEr liegt in $XDG_DATA_HOME, sonst in $HOME/.local/share. "
+                                                       "Termifolio98 wird beendet."});
+    }
+    platform.clearRecords();
+    DataDir = dir.path() + "neu/Termifolio98/daten/";
+    EXPECT_TRUE(DataFolderReady());
+    EXPECT_TRUE(fs::is_directory(DataDir));
+    EXPECT_TRUE(messages().empty());
+}
+
 TEST_F(ProgramFoldersTest, AnInstalledProgramMakesItsDataFolderAtFirstStartAndNamesItsRealFile) {
     fs::create_directories(dir.path() + "usr/bin");
     fs::create_directories(dir.path() + "usr/share/termifolio98/musik");

@@ -289,6 +289,49 @@ TEST_F(Startup, LoadFailureKeepsEverySettingAndStampsNothingIntoTheBrokenFile) {
     EXPECT_EQ(dir.read("daten/Haupt.tmf"), bytes);
 }
 
+TEST_F(Startup, OnAFullCheckListTheTestFileTakesTheBrokenFilesSlot) {
+    // The test file new to the list, or listed further down already: either
+    // way the next start opens it, with the settings kept.
+    for (const int testSlot : {-1, 57}) {
+        SCOPED_TRACE(testSlot);
+        ForgetTheRun();
+        const std::string broken = DataDir + "Kaputt.tmf";
+        const std::string testFile = DataDir + "TestDatei.tmf";
+        WriteAppointmentFileBytes(broken, std::string(50, '\x01'));
+        DeleteFile(testFile);
+        std::vector<std::string> files = {broken};
+        for (int k = 1; k < kCheckListSlots; ++k) {
+            if (k == testSlot) {
+                files.push_back(MakeFile("TestDatei.tmf", {Always()}));
+                continue;
+            }
+            files.push_back(DataDir + "f" + std::to_string(k) + ".tmf");
+            dir.write("daten/" + ExtractFileName(files.back()), "x");
+        }
+        WriteList("0", "1", files, "17", "-5");
+        std::vector<std::string> expected = files;
+        expected[0] = testFile;
+        if (testSlot > 0) expected[static_cast<std::size_t>(testSlot)] = broken;
+
+        InitProgram();
+
+        EXPECT_EQ(messages(), std::vector<std::string>{broken + " konnte nicht geladen werden !"});
+        EXPECT_TRUE(ProgramEnding());
+        EXPECT_EQ(dir.read("daten/Kaputt.tmf"), std::string(50, '\x01'));
+        ListLines.fill({});
+        ASSERT_TRUE(LoadCheckList());
+        EXPECT_EQ(ListedFiles(), expected);
+        EXPECT_EQ(SettingsLines(CheckDaily), "1");
+        EXPECT_EQ(SettingsLines(WindowOffsetX), "17");
+
+        ForgetTheRun();
+        InitProgram();
+        EXPECT_FALSE(ProgramEnding());
+        EXPECT_EQ(CurrentFile(), testFile);
+        EXPECT_EQ(main.shown, 1);
+    }
+}
+
 TEST_F(Startup, FailedStampAtStartKeepsTheCheckChangesMarkedUnsaved) {
     // A first warning negates the lead: a change the start-up must save.
     const std::string file = MakeFile("Haupt.tmf", {{.termin = "20.06.1990", .warnung1 = 7}});
@@ -337,10 +380,13 @@ TEST_F(Startup, CurrentFileVanishingDuringStartUpTakesTheFailurePath) {
 
 // ------------------------------------------------------------- countdown
 
-TEST_F(Startup, CountdownIsHeldBetweenOneAndTenSeconds) {
-    const std::pair<const char*, int> cases[] = {{"3", 3},   {"1", 1},   {"10", 10},          {"0", 1},
-                                                 {"-5", 1},  {"11", 10}, {"99999999999", 10}, {"", 3},
-                                                 {"drei", 3}};
+TEST_F(Startup, CountdownKeepsEveryValueTheSplashCounterReaches) {
+    // A value of 0 or less would never be reached; nor would one beyond the
+    // counter's 16 bits.
+    const std::pair<const char*, int> cases[] = {{"3", 3},         {"1", 1},         {"10", 10},
+                                                 {"0", 1},         {"-5", 1},        {"11", 11},
+                                                 {"60", 60},       {"32767", 32767}, {"32768", 32767},
+                                                 {"99999999999", 32767}, {"", 3},    {"drei", 3}};
     for (const auto& [text, want] : cases) {
         SettingsLines(CountdownSeconds) = text;
         EXPECT_EQ(CountdownLimit(), want) << '"' << text << '"';

@@ -141,6 +141,12 @@ def main():
         "lone-cr-at-end.dat": b"abc\r",
         # A 15-character name whose scrambled form holds CR LF.
         "term-name-cut-to-crlf.dat": list_file(["abcdefghijklmýú" + "x" * 5]),
+        # Starts with NUL but is no marked line: written back as it was.
+        "nul-but-not-marked.dat": bytes([0xFC, 0xBD, 0xBC]),
+        # Longer than 255 bytes, its first 255 a marked line of their own;
+        # then a marked line of a plain text, "A".
+        "long-line-marked-prefix.dat": scramble(b"\x00A" + b"AB" * 126 + b" ") + b"xyz\r\n"
+        + scramble(b"\x000" + b"41") + b"\r\n",
     }
     for name, data in nasty_lists.items():
         write("regressions", "list_files", name, data)
