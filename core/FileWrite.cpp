@@ -160,6 +160,7 @@ void SetTemporaryFileObserverForTesting(std::function<void(const std::string& pa
 std::optional<std::string> ResolveForWriting(const std::string& path, IoError* error) {
     std::deque<std::string> rest;
     std::string done;  // resolved so far, free of links; "" is the root
+    PushParts(rest, path);
     if (path.empty() || path[0] != '/') {
         std::error_code ec;
         const fs::path here = fs::current_path(ec);
@@ -169,7 +170,6 @@ std::optional<std::string> ResolveForWriting(const std::string& path, IoError* e
         }
         PushParts(rest, here.string());
     }
-    PushParts(rest, path);
     for (int links = 0; !rest.empty();) {
         const std::string part = std::move(rest.front());
         rest.pop_front();

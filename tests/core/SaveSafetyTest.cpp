@@ -301,6 +301,24 @@ TEST_F(SaveSafety, LinksAreFollowedOnlyWhereTheSystemsProtectionOfSharedFoldersW
     }
 }
 
+TEST_F(SaveSafety, NamesRelativeToTheWorkingFolderAreWrittenWhereTheyLead) {
+    fs::create_directory(dir.file("echt"));
+    fs::create_symlink("echt/Familie.tmf", dir.file("link.tmf"));  // the user's own
+    const fs::path keep = fs::current_path();
+    fs::current_path(dir.path());
+    for (const char* name : {"link.tmf", "./echt/../link.tmf", "echt/Familie.tmf"}) {
+        for (const char* mode : {"", "Alles"}) {
+            SCOPED_TRACE(std::string(name) + " " + mode);
+            fs::remove(dir.file("echt/Familie.tmf"));
+            test::LoadIntoState({{"neu"}});
+            EXPECT_TRUE(SaveAppointmentFile(name, mode, "Datum")) << (messages().empty() ? "" : messages().back());
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir.file("echt/Familie.tmf"))));
+        }
+    }
+    fs::current_path(keep);
+    EXPECT_TRUE(fs::is_symlink(dir.file("link.tmf")));
+}
+
 // ------------------------------------------------ a save that is killed
 
 TEST_F(SaveSafety, SaveKilledAtRandomMomentsLeavesAWholeFileAndNothingTheNextSaveKeeps) {
