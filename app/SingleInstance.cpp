@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
+#include <QThread>
 #include <QWidget>
 
 #include "Cell.h"
@@ -25,48 +27,75 @@ QString ServerNameFor(const QString& dataDir) {
 
 }  // namespace
 
+// A later start asking the running copy to come to the front sends this;
+// a start that only looks whether a copy runs sends nothing.
+constexpr char kWake = 'W';
+
 SingleInstance::SingleInstance(const QString& dataDir, QObject* parent)
-    : QObject(parent),
-      lockPath_(dataDir + QStringLiteral(".termif98.lock")),
-      serverName_(ServerNameFor(dataDir)),
-      lock_(lockPath_) {
-    // The program runs for hours: a lock must never go stale by its age,
-    // only when the process that took it is gone (QLockFile checks the PID).
-    lock_.setStaleLockTime(0);
-}
+    : QObject(parent), dataDir_(dataDir), serverName_(ServerNameFor(dataDir)) {}
 
 SingleInstance::~SingleInstance() {
     if (server_) server_->close();
 }
 
-SingleInstance::Result SingleInstance::Acquire() {
-    if (!lock_.tryLock(0)) {
-        return lock_.error() == QLockFile::LockFailedError ? Result::HeldByOther : Result::NoLock;
+SingleInstance::Result SingleInstance::Acquire(int waitMs) {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        switch (lock_.take(dataDir_.toStdString(), kWindowedProgramName)) {
+            case DataLock::Result::Taken: Listen(); return Result::Acquired;
+            case DataLock::Result::Failed: return Result::NoLock;
+            case DataLock::Result::Held: break;
+        }
+        // The lock is never stale: only the kernel gives it back, when its
+        // holder ends, so however long ago it was taken it stays refused.
+        if (RunningCopyAnswers()) return Result::HeldByOther;
+        if (waited.elapsed() >= waitMs) return Result::HeldWithoutAnswer;
+        QThread::msleep(50);
     }
+}
+
+void SingleInstance::Listen() {
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     // We hold the lock, so a socket of that name is a crashed copy's leftover.
     QLocalServer::removeServer(serverName_);
-    if (server_->listen(serverName_)) {
-        connect(server_.get(), &QLocalServer::newConnection, this, [this] {
-            while (QLocalSocket* s = server_->nextPendingConnection()) {
-                connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+    if (!server_->listen(serverName_)) return;  // later starts still end; they just cannot wake us
+    connect(server_.get(), &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* s = server_->nextPendingConnection()) {
+            connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+            connect(s, &QLocalSocket::readyRead, this, [this, s] {
+                if (s->readAll().contains(kWake)) emit WakeRequested();
                 s->disconnectFromServer();
-            }
-            emit WakeRequested();
-        });
-    }
-    // Without the server later starts still end; they just cannot wake us.
-    return Result::Acquired;
+            });
+        }
+    });
 }
 
-bool SingleInstance::WakeRunningCopy(int timeoutMs) const {
+bool SingleInstance::Contact(bool wake, int timeoutMs) const {
     QLocalSocket socket;
     socket.connectToServer(serverName_);
     if (!socket.waitForConnected(timeoutMs)) return false;
+    if (wake) {
+        socket.write(&kWake, 1);
+        socket.waitForBytesWritten(timeoutMs);
+    }
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(timeoutMs);
     return true;
+}
+
+bool SingleInstance::WakeRunningCopy(int timeoutMs) const { return Contact(true, timeoutMs); }
+
+bool SingleInstance::RunningCopyAnswers(int timeoutMs) const { return Contact(false, timeoutMs); }
+
+QString SingleInstance::HolderText() const {
+    const auto holder = ReadLockHolder(dataDir_.toStdString());
+    // The text is anybody's who could write the file: only our own two
+    // names are shown.
+    if (holder && (holder->program == kCheckProgramName || holder->program == kWindowedProgramName))
+        return QStringLiteral("%1 (Prozeß %2)").arg(QString::fromStdString(holder->program)).arg(holder->pid);
+    return QStringLiteral("einem anderen Programm");
 }
 
 bool BackgroundModeSet(const QString& dataDir) {

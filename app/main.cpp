@@ -40,11 +40,20 @@ int main(int argc, char** argv) {
     tmf::SetupFolders();
     if (!tmf::DataFolderReady()) return 1;
     tmf::app::SingleInstance single(QString::fromStdString(tmf::DataDir));
-    if (single.Acquire() == tmf::app::SingleInstance::Result::HeldByOther) {
-        // An unattended start (the login's background check) must not pull
-        // the running copy to the front.
-        if (!tmf::app::BackgroundModeSet(QString::fromStdString(tmf::DataDir))) single.WakeRunningCopy();
-        return 0;
+    switch (single.Acquire(tmf::kDataLockWaitMs)) {
+        case tmf::app::SingleInstance::Result::HeldByOther:
+            // An unattended start (the login's background check) must not
+            // pull the running copy to the front.
+            if (!tmf::app::BackgroundModeSet(QString::fromStdString(tmf::DataDir))) single.WakeRunningCopy();
+            return 0;
+        case tmf::app::SingleInstance::Result::HeldWithoutAnswer:
+            tmf::ShowMessage("Die Daten in " + tmf::DataDir + " werden gerade von " +
+                                 single.HolderText().toStdString() +
+                                 " bearbeitet.\r\nTermifolio98 wird beendet; versuchen Sie es gleich noch einmal.",
+                             tmf::MessageKind::Error);
+            return 1;
+        case tmf::app::SingleInstance::Result::Acquired:
+        case tmf::app::SingleInstance::Result::NoLock: break;
     }
 
     // Installed before the windows: the start-up check already notifies.

@@ -112,11 +112,12 @@ LoadResult StampFile(FileCheck& check) {
     const int count = LastEntryRow();
     for (int e = 1; e <= count; ++e) check.entry(e, EntryTable.row(e));
     if (check.changed) Modified = 1;
-    // The windowed check's own two writes, so that the bytes come out the
-    // same: the header with the date of the check, then the whole file once
-    // anything changed in this run. Nothing is deleted here.
-    if (!SaveAppointmentFile(check.report.path, "", "Datum")) check.saveFailed = true;
-    if (Modified == 1 && !SaveAppointmentFile(check.report.path, "Alles", "Datum")) check.saveFailed = true;
+    // The bytes the windowed check leaves: the header with the date of the
+    // check, or the whole file with it once anything changed in this run.
+    // Not the header first and then the whole file: on a full disk the
+    // header would already carry the new date when the whole file failed,
+    // under a message that says the file is unchanged. Nothing is deleted.
+    if (!SaveAppointmentFile(check.report.path, Modified == 1 ? "Alles" : "", "Datum")) check.saveFailed = true;
     return loaded;
 }
 

@@ -18,9 +18,14 @@ void Print(const std::string& text) { std::printf("%s\n", TerminalLines(text).c_
 // A file that is short of its entries must not be saved: the entries that
 // could not be read would be gone for good.
 bool LoadWhole(const std::string& path) {
-    if (!FileExists(path)) {
-        ShowMessage(path + " ist nicht vorhanden !", MessageKind::Error);
-        return false;
+    switch (const PathKind kind = KindOfPath(path)) {
+        case PathKind::File: break;
+        case PathKind::Missing: ShowMessage(path + " ist nicht vorhanden !", MessageKind::Error); return false;
+        // Something is there: "nicht vorhanden" would send the user looking
+        // for a file that was deleted.
+        default:
+            ShowMessage(path + " konnte nicht geladen werden !\r\n" + PathKindText(kind), MessageKind::Error);
+            return false;
     }
     return LoadAppointmentFile(path, "Alles") == LoadResult::Loaded;
 }

@@ -1,10 +1,12 @@
 // termif98-check: the check of Termifolio98 in a terminal. It reads the check
 // list from the windowed program's data folder (or takes the files given),
 // prints the findings and ends; only with --stempeln does it write.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "CheckFiles.h"
@@ -24,7 +26,7 @@ namespace {
 
 constexpr int kExitFailed = 1;   // a file could not be read or saved
 constexpr int kExitUsage = 2;
-constexpr int kExitLocked = 3;   // the windowed program works on the data
+constexpr int kExitLocked = 3;   // the windowed program (or another run) works on the data
 
 constexpr const char* kHelp =
     "Aufruf: termif98-check [Optionen] [Datei.tmf ...]\n"
@@ -49,7 +51,8 @@ constexpr const char* kHelp =
     "  -V, --version           zeigt die Version\n"
     "\n"
     "Rückgabewert: 0 alles geprüft, 1 eine Datei war nicht lesbar oder nicht\n"
-    "speicherbar, 2 falscher Aufruf, 3 Termifolio98 arbeitet gerade mit den Daten.\n";
+    "speicherbar, 2 falscher Aufruf, 3 Termifolio98 (oder ein anderer Aufruf, auf\n"
+    "den bis zu fünf Sekunden gewartet wird) arbeitet gerade mit den Daten.\n";
 
 struct Options {
     bool help = false;
@@ -153,21 +156,39 @@ bool ReadCheckList(std::vector<std::string>& files) {
 
 // Takes the data folder's lock for a run that writes; 0 when it is taken,
 // otherwise the exit status after saying why (what: what is not done then).
+// Another termif98-check is done in a moment and is waited for; the windowed
+// program holds the lock for as long as it runs.
 int TakeLock(DataLock& lock, const char* what) {
-    std::string why;
-    switch (lock.take(DataDir, ExtractFileName(RunningProgramFile()), &why)) {
-        case DataLock::Result::Taken: return 0;
-        case DataLock::Result::Held:
-            std::fprintf(stderr,
-                         "termif98-check: Termifolio98 arbeitet gerade mit den Daten in %s.\n"
-                         "%s; beenden Sie das Programm und versuchen Sie es erneut.\n",
-                         DataDir.c_str(), what);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kDataLockWaitMs);
+    IoError error;
+    for (;;) {
+        switch (lock.take(DataDir, kCheckProgramName, &error)) {
+            case DataLock::Result::Taken: return 0;
+            case DataLock::Result::Failed:
+                std::fprintf(stderr, "termif98-check: Die Sperrdatei in %s kann nicht angelegt werden: %s\n%s.\n",
+                             DataDir.c_str(), error.reason.c_str(), what);
+                return kExitFailed;
+            case DataLock::Result::Held: break;
+        }
+        // The holder's text is only a hint: a wrong one costs a wait or
+        // ends the run early, it never lets two runs write.
+        const auto holder = ReadLockHolder(DataDir);
+        const bool windowed = holder && holder->program == kWindowedProgramName;
+        if (windowed || std::chrono::steady_clock::now() >= giveUp) {
+            if (holder && holder->program == kCheckProgramName)
+                std::fprintf(stderr,
+                             "termif98-check: Ein anderer Aufruf von termif98-check (Prozeß %ld) arbeitet gerade mit "
+                             "den Daten in %s.\n%s; versuchen Sie es gleich noch einmal.\n",
+                             holder->pid, DataDir.c_str(), what);
+            else
+                std::fprintf(stderr,
+                             "termif98-check: Termifolio98 arbeitet gerade mit den Daten in %s.\n"
+                             "%s; beenden Sie das Programm und versuchen Sie es erneut.\n",
+                             DataDir.c_str(), what);
             return kExitLocked;
-        case DataLock::Result::Failed: break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    std::fprintf(stderr, "termif98-check: Die Sperrdatei in %s kann nicht angelegt werden: %s\n%s.\n",
-                 DataDir.c_str(), why.c_str(), what);
-    return kExitFailed;
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ std::string ErrnoText(int err) {
         case EISDIR: return "Der Name bezeichnet einen Ordner.";
         case EIO: return "Ein-/Ausgabefehler.";
         case ENXIO: return NotRegularText(S_IFIFO);
+        case ELOOP: return "Der Name ist eine symbolische Verknüpfung, der hier nicht gefolgt wird.";
         default: return std::string("Systemfehler ") + std::to_string(err) + ".";
     }
 }
@@ -37,6 +38,11 @@ std::string ErrnoText(int err) {
 std::string NotRegularText(mode_t mode) {
     if (S_ISDIR(mode)) return ErrnoText(EISDIR);
     return "Der Name bezeichnet keine gewöhnliche Datei, sondern eine Pipe, ein Gerät oder einen Socket.";
+}
+
+std::string ForeignLinkText() {
+    return "Der Name führt über eine symbolische Verknüpfung eines anderen Benutzers in einem Ordner, "
+           "in den alle schreiben dürfen; ihr wird nicht gefolgt.";
 }
 
 }  // namespace detail
@@ -156,6 +162,17 @@ PathKind KindOfPath(const std::string& path) {
     // A link whose target is gone is still something the user put there.
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return PathKind::DanglingLink;
     return PathKind::Missing;
+}
+
+std::string PathKindText(PathKind kind) {
+    switch (kind) {
+        case PathKind::File: return {};
+        case PathKind::Missing: return ErrnoText(ENOENT);
+        case PathKind::Directory: return NotRegularText(S_IFDIR);
+        case PathKind::Special: return NotRegularText(S_IFIFO);
+        case PathKind::DanglingLink: return "Der Name ist eine symbolische Verknüpfung, deren Ziel fehlt.";
+    }
+    return {};
 }
 
 bool FileExists(const std::string& path) {

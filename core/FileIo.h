@@ -44,14 +44,26 @@ private:
     std::size_t size_ = 0;
 };
 
+// The path that a write to path goes to, every symbolic link on the way
+// resolved; absolute. A link is followed only where the system's protection
+// of shared folders would follow it: a link of the user's own, one in a
+// folder that not everybody may write to with the sticky bit set (the
+// system's temporary folder), or one of that folder's owner. Otherwise
+// another user could plant a link in such a folder and have this program
+// overwrite, or create, any file the user may write; nothing then (with the
+// reason).
+std::optional<std::string> ResolveForWriting(const std::string& path, IoError* error = nullptr);
+
 // Writes a temporary file in the same folder, flushes it to disk and renames
 // it over path, so that a failure at any point leaves the old file intact.
-// A symbolic link is followed: its target is replaced, the link stays. A file
-// the user may not write to is refused, as writing into it would be.
+// A symbolic link is followed as ResolveForWriting says: its target is
+// replaced, the link stays. A file the user may not write to is refused, as
+// writing into it would be. The temporary file is never readable by more
+// people than the file it replaces.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, IoError* error = nullptr);
 
 // Writes bytes at offset of an existing file (creating it when missing)
-// without truncating it, and flushes it to disk.
+// without truncating it, and flushes it to disk; links as above.
 bool WriteFileAt(const std::string& path, std::size_t offset, std::string_view bytes,
                  IoError* error = nullptr);
 
@@ -63,6 +75,9 @@ int RemoveStaleTemporaryFiles(const std::string& folder);
 // What is at a path, links followed.
 enum class PathKind { Missing, File, Directory, Special, DanglingLink };
 PathKind KindOfPath(const std::string& path);
+// Why something of that kind cannot be read as a file, in the words the
+// save and load messages use ("" for a file).
+std::string PathKindText(PathKind kind);
 
 bool FileExists(const std::string& path);  // an existing file, not a folder
 bool DirectoryExists(const std::string& path);
@@ -79,5 +94,14 @@ std::string ExtractFileDir(const std::string& path);
 // Lets tests make writes fail after the given number of bytes; nullopt turns
 // it off. Only the atomic writer and WriteFileAt honour it.
 void SetWriteFailureAfterBytesForTesting(std::optional<std::size_t> bytes);
+
+// Faults of the disk that tests put in. NoSpaceForNewFiles: a full disk,
+// where a new file gets no bytes but a file's own bytes can be overwritten
+// in place; FailingSync: flushing a written file to the disk fails.
+enum class WriteFault { None, NoSpaceForNewFiles, FailingSync };
+void SetWriteFaultForTesting(WriteFault fault);
+// Called with the temporary file's path as soon as the atomic writer has
+// made it, before anything is written into it; nullptr turns it off.
+void SetTemporaryFileObserverForTesting(std::function<void(const std::string& path)> observer);
 
 }  // namespace tmf

@@ -15,5 +15,8 @@ inline void SetError(IoError* error, const std::string& reason) {
 std::string ErrnoText(int err);
 // For something at the path that is not a plain file.
 std::string NotRegularText(mode_t mode);
+// For a symbolic link that another user may have planted (see
+// ResolveForWriting).
+std::string ForeignLinkText();
 
 }  // namespace tmf::detail

@@ -3,6 +3,7 @@
 // read-only, or leave leftovers of a save that was killed.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -36,6 +37,19 @@ bool LastMessageHas(const test::ScriptedPlatform& p, const std::string& part) {
     return !p.messages.empty() && p.messages.back().text.find(part) != std::string::npos;
 }
 
+std::vector<int> gFifoReaders;
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777;
+}
+
+// Puts a fault of the disk in for one test.
+struct DiskFault {
+    explicit DiskFault(WriteFault fault) { SetWriteFaultForTesting(fault); }
+    ~DiskFault() { SetWriteFaultForTesting(WriteFault::None); }
+};
+
 }  // namespace
 
 class SaveSafety : public CoreTest {};
@@ -57,6 +71,13 @@ TEST_F(SaveSafety, LoadsAndSavesLeaveFifosFoldersAndLinksToThemAsTheyAre) {
              fs::create_symlink(dir + "rohr", at);
          },
          [](const std::string& at) { return fs::is_symlink(fs::symlink_status(at)) && fs::is_fifo(at); }},
+        // A reader lets a writer's open succeed where it fails without one.
+        {"fifo that a reader holds open",
+         [](const std::string& at, const std::string&) {
+             ::mkfifo(at.c_str(), 0644);
+             gFifoReaders.push_back(::open(at.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+         },
+         [](const std::string& at) { return fs::is_fifo(fs::symlink_status(at)); }},
         {"folder", [](const std::string& at, const std::string&) { fs::create_directory(at); },
          [](const std::string& at) { return fs::is_directory(fs::symlink_status(at)) && fs::is_empty(at); }},
     };
@@ -85,6 +106,8 @@ TEST_F(SaveSafety, LoadsAndSavesLeaveFifosFoldersAndLinksToThemAsTheyAre) {
             });
             EXPECT_EQ(result, 0);
             EXPECT_TRUE(thing.unchanged(at));
+            for (const int fd : gFifoReaders) ::close(fd);
+            gFifoReaders.clear();
         }
     }
 }
@@ -169,6 +192,131 @@ TEST_F(SaveSafety, RootSavingAnotherUsersFileKeepsItTheirs) {
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, 4242u);
     EXPECT_EQ(st.st_gid, 4343u);
+}
+
+TEST_F(SaveSafety, TheTemporaryCopyIsNeverReadableByMoreThanTheFileItReplaces) {
+    const std::string path = dir.file("Familie.tmf");
+    test::LoadIntoState({{"neu"}});
+    const mode_t keepMask = ::umask(022);
+    for (const mode_t mode : {0600, 0640, 0400, 0644, 0660}) {
+        SCOPED_TRACE(mode);
+        if (!(mode & 0200) && ::geteuid() != 0) continue;  // only root may write it
+        dir.write("Familie.tmf", test::AppointmentFileBytes({{"alt"}}));
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        std::vector<mode_t> seen;
+        SetTemporaryFileObserverForTesting([&](const std::string& tmp) { seen.push_back(ModeOf(tmp)); });
+        EXPECT_TRUE(SaveAppointmentFile(path, "Alles", ""));
+        SetTemporaryFileObserverForTesting(nullptr);
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0] & ~mode, 0u) << std::oct << seen[0];
+        EXPECT_EQ(ModeOf(path), mode);
+    }
+    ::umask(keepMask);
+}
+
+// ------------------------------------------------ the disk fails
+
+TEST_F(SaveSafety, AFailingFlushOrAFullDiskLeavesTheOldFileAndSaysSo) {
+    const struct {
+        WriteFault fault;
+        const char* reason;
+    } cases[] = {
+        // Unflushed, a power cut after the rename can leave an empty file.
+        {WriteFault::FailingSync, "Ein-/Ausgabefehler."},
+        {WriteFault::NoSpaceForNewFiles, "Kein Platz mehr auf dem Datenträger."},
+    };
+    const std::string path = dir.file("Familie.tmf");
+    const std::string original = test::AppointmentFileBytes({{"alt"}});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        dir.write("Familie.tmf", original);
+        test::LoadIntoState({{"neu"}, {"neu2"}});
+        platform.messages.clear();
+        {
+            DiskFault fault(c.fault);
+            EXPECT_FALSE(SaveAppointmentFile(path, "Alles", "Datum"));
+        }
+        EXPECT_TRUE(LastMessageHas(platform, c.reason));
+        EXPECT_TRUE(LastMessageHas(platform, "Die Datei auf dem Datenträger ist unverändert."));
+        EXPECT_EQ(dir.read("Familie.tmf"), original);
+        EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"Familie.tmf"});
+    }
+}
+
+// ------------------------------------- links that another user planted
+
+TEST_F(SaveSafety, LinksAreFollowedOnlyWhereTheSystemsProtectionOfSharedFoldersWould) {
+    if (::geteuid() != 0) GTEST_SKIP() << "links of another user need root to make";
+    constexpr uid_t kNobody = 65534;
+    enum Link { ToFile, Dangling, ToFolder };
+    const struct {
+        const char* name;
+        mode_t folderMode;
+        uid_t folderOwner, linkOwner;
+        Link link;
+        bool followed;
+    } cases[] = {
+        {"the user's own link in a shared folder", 01777, 0, 0, ToFile, true},
+        {"another user's link in a shared folder", 01777, 0, kNobody, ToFile, false},
+        {"another user's dangling link in a shared folder", 01777, 0, kNobody, Dangling, false},
+        {"another user's link to a folder on the way", 01777, 0, kNobody, ToFolder, false},
+        {"the folder owner's link in a shared folder", 01777, kNobody, kNobody, ToFile, true},
+        {"another user's link in a folder without the sticky bit", 0777, 0, kNobody, ToFile, true},
+        {"another user's link in a sticky folder only its owner writes", 01755, 0, kNobody, ToFile, true},
+    };
+    const std::string original = test::AppointmentFileBytes({{"alt"}});
+    for (const auto& c : cases) {
+        for (const char* mode : {"Alles", ""}) {
+            SCOPED_TRACE(std::string(c.name) + (*mode ? ", whole file" : ", header"));
+            test::TempDir d;
+            const std::string shared = d.file("geteilt"), safe = d.file("sicher/");
+            fs::create_directory(shared);
+            fs::create_directory(safe);
+            ASSERT_EQ(::chown(shared.c_str(), c.folderOwner, 0), 0);
+            ASSERT_EQ(::chmod(shared.c_str(), c.folderMode), 0);
+            d.write("sicher/Geheim.tmf", original);
+            ASSERT_EQ(::chmod((safe + "Geheim.tmf").c_str(), 0600), 0);
+            std::string name = shared + "/Familie.tmf";
+            const std::string link = c.link == ToFolder ? shared + "/ordner" : name;
+            const std::string target = c.link == ToFile ? safe + "Geheim.tmf" : c.link == Dangling ? safe + "Neu.tmf" : safe;
+            if (c.link == ToFolder) name = link + "/Geheim.tmf";
+            fs::create_symlink(target, link);
+            ASSERT_EQ(::lchown(link.c_str(), c.linkOwner, 0), 0);
+
+            test::LoadIntoState({{"neu"}});
+            platform.messages.clear();
+            const bool saved = SaveAppointmentFile(name, mode, "Datum");
+            EXPECT_EQ(saved, c.followed);
+            EXPECT_TRUE(fs::is_symlink(link));
+            if (c.followed) {
+                EXPECT_TRUE(d.read("sicher/Geheim.tmf") != original);
+                EXPECT_EQ(ModeOf(safe + "Geheim.tmf"), 0600u);
+            } else {
+                EXPECT_TRUE(LastMessageHas(platform, "symbolische Verknüpfung eines anderen Benutzers"));
+                EXPECT_TRUE(d.read("sicher/Geheim.tmf") == original);
+                EXPECT_FALSE(fs::exists(safe + "Neu.tmf"));
+            }
+            EXPECT_EQ(FilesIn(safe), (std::vector<std::string>{"Geheim.tmf"}));
+        }
+    }
+}
+
+TEST_F(SaveSafety, NamesRelativeToTheWorkingFolderAreWrittenWhereTheyLead) {
+    fs::create_directory(dir.file("echt"));
+    fs::create_symlink("echt/Familie.tmf", dir.file("link.tmf"));  // the user's own
+    const fs::path keep = fs::current_path();
+    fs::current_path(dir.path());
+    for (const char* name : {"link.tmf", "./echt/../link.tmf", "echt/Familie.tmf"}) {
+        for (const char* mode : {"", "Alles"}) {
+            SCOPED_TRACE(std::string(name) + " " + mode);
+            fs::remove(dir.file("echt/Familie.tmf"));
+            test::LoadIntoState({{"neu"}});
+            EXPECT_TRUE(SaveAppointmentFile(name, mode, "Datum")) << (messages().empty() ? "" : messages().back());
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir.file("echt/Familie.tmf"))));
+        }
+    }
+    fs::current_path(keep);
+    EXPECT_TRUE(fs::is_symlink(dir.file("link.tmf")));
 }
 
 // ------------------------------------------------ a save that is killed
