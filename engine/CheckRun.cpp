@@ -125,7 +125,7 @@ bool CheckDates(std::string_view mode) {
         // A file that cannot be loaded is reported by the load and skipped:
         // one broken file must not keep the others from being checked, and
         // nothing may be written into it.
-        if (!IsLoaded(LoadAppointmentFile(file, "Alles"))) {
+        if (!IsLoaded(LoadAppointmentFile(file, "Alles", NameInMessage::Yes))) {
             if (slot == 0) currentLoaded = false;
             continue;
         }
