@@ -117,7 +117,6 @@ bool CheckDates(std::string_view mode) {
     TableOperation busy;
     bool currentLoaded = true;
     bool passedOverSoundPlayed = false;
-    CheckRunSummary summary;
     for (int slot = LastUsedSlot(); slot >= 0; --slot) {
         const std::string file = CheckList(slot);
         if (TheViews().splash) TheViews().splash->SetFileCaption(ExtractFileName(file));
@@ -136,9 +135,13 @@ bool CheckDates(std::string_view mode) {
         CheckResults(4, 0) = Cell(file);
 
         const bool findings = CheckEntries(sounds, passedOverSoundPlayed);
-        summary.AddResults();
         SaveAppointmentFile(file, "", "Datum");
-        if (findings && TheViews().results) TheViews().results->ShowModal();
+        if (findings) {
+            // The notification says what the window says, as it comes up:
+            // a user away from the screen learns of it without closing it.
+            if (auto notification = ResultsNotification()) Notify(*notification);
+            if (TheViews().results) TheViews().results->ShowModal();
+        }
 
         if (Modified == 1) {
             if (mode == "Auto") {
@@ -150,7 +153,6 @@ bool CheckDates(std::string_view mode) {
             }
         }
     }
-    if (auto notification = summary.notification()) Notify(*notification);
     return currentLoaded;
 }
 
