@@ -220,7 +220,7 @@ bool FailedToLoad(const std::string& name) {
 void ForgetLoadFailure(const std::string& name) { MarkReadable(name); }
 void ForgetAllLoadFailures() { gUnreadable.clear(); }
 
-LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
+LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode, NameInMessage naming) {
     TableOperation busy;
     PlainFileReader file;
     unsigned char first[kRecordSize];
@@ -248,9 +248,8 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode) {
 
     if (!countOk) {
         MarkUnreadable(name);
-        // The check run goes on with the next file: the user must learn
-        // which one was passed by.
-        ShowMessage("Keine Termifolio98 Datei !\r\n" + name);
+        ShowMessage(naming == NameInMessage::Yes ? "Keine Termifolio98 Datei !\r\n" + name
+                                                 : std::string("Keine Termifolio98 Datei !"));
         return LoadResult::NotAppointmentFile;
     }
     const auto n = static_cast<std::int32_t>(*count);

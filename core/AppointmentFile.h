@@ -26,9 +26,15 @@ enum class LoadResult {
 };
 inline bool IsLoaded(LoadResult r) { return r == LoadResult::Loaded || r == LoadResult::Truncated; }
 
+// Whether "Keine Termifolio98 Datei !" names the file. A check run that goes
+// on to the next file names it, so the user learns which one was passed by;
+// where the user has just picked the file, the short message says enough.
+enum class NameInMessage { No, Yes };
+
 // mode "Alles" loads the whole file, the empty mode record 0 only. Shows the
 // failure messages; the caller decides what a failure means for the program.
-LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode);
+LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode,
+                               NameInMessage naming = NameInMessage::No);
 
 // mode "Alles" writes the whole table (replacing the file only once the new
 // one is complete); the empty mode rewrites record 0 in place. Option "Datum"

@@ -59,10 +59,12 @@ std::optional<year_month_day> ParseDate(std::string_view text) {
     } else {
         y = parts[2];
         if (digits[2] <= 2) {
-            // Two-digit years: the hundred years that begin 50 years ago.
-            int pivot = static_cast<int>(year_month_day{Today()}.year()) - 50;
-            y += pivot / 100 * 100;
-            if (y < pivot) y += 100;
+            // A short year is one that has been: "70" is 1970, and this
+            // year's own digits are this year. Nobody types a birthday or
+            // a jubilee that is still decades ahead with two digits.
+            const int now = static_cast<int>(year_month_day{Today()}.year());
+            y += now / 100 * 100;
+            if (y > now) y -= 100;
         }
     }
     if (y < 1 || y > 9999 || parts[1] < 1 || parts[1] > 12 || parts[0] < 1 || parts[0] > 31)

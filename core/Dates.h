@@ -20,8 +20,9 @@ inline bool IsYearless(std::chrono::year_month_day date) {
 }
 
 // A date text as the program reads it: "d.m.yyyy" with one or two digits for
-// day and month; a year of one or two digits is taken into the hundred years
-// around today (50 years back, 49 ahead); without a year, today's year.
+// day and month; a year of one or two digits is the latest year ending in
+// those digits that is not after this year (70 is 1970, and in 2026 26 is
+// 2026); without a year, today's year.
 // Years 1..9999. Nothing when the text is not a date of the calendar.
 std::optional<std::chrono::year_month_day> ParseDate(std::string_view text);
 // Only the stored form "dd.mm.yyyy" of a date of the calendar (years from 1);

@@ -15,6 +15,7 @@
 #include "Sort.h"
 #include "Startup.h"
 #include "State.h"
+#include "TitleBarHints.h"
 #include "Views.h"
 #include "ui_EinstellFrm.h"
 
@@ -91,6 +92,7 @@ TEinstellF::~TEinstellF() {
 }
 
 void TEinstellF::showEvent(QShowEvent* event) {
+    tmf::qt::AskForTitleAndBorderOnly(*this);
     FormShow();
     QDialog::showEvent(event);
 }

@@ -8,6 +8,7 @@
 #include "EditorGlyphs.h"
 #include "Funky.h"
 #include "Ports.h"
+#include "TitleBarHints.h"
 #include "ui_Wukform.h"
 
 using namespace tmf;
@@ -56,6 +57,7 @@ void TWukfrm::FormCreate() {
 }
 
 void TWukfrm::showEvent(QShowEvent* event) {
+    tmf::qt::AskForTitleAndBorderOnly(*this);
     FormShow();
     QDialog::showEvent(event);
     // Activation is not reported on every platform; showing is.

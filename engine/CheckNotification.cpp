@@ -1,47 +1,42 @@
 #include "CheckNotification.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
 #include "CheckResults.h"
+#include "FileIo.h"
 #include "State.h"
 
 namespace tmf {
 
-void CheckRunSummary::AddResults() {
-    const int n = static_cast<int>(CheckResults(0, 0).asInteger());
-    for (int r = 1; r <= n && r <= CheckResults.lastRow(); ++r) {
-        const auto kind = CheckResults(1, r).asInteger();
-        if (kind == DueToday) ++today_;
-        else if (kind == PassedOver) ++passedOver_;
-        else ++hints_;
-        if (static_cast<int>(lines_.size()) == kBodyEntries) {
-            ++moreLines_;
-            continue;
-        }
-        const int e = static_cast<int>(CheckResults(0, r).asInteger());
-        std::string name = EntryTable(Vorname, e).asText();
-        const std::string last = EntryTable(Nachname, e).asText();
-        if (!name.empty() && !last.empty()) name += ' ';
-        name += last;
-        // "hat Heute Geburtstag !" follows the name; "Geburtstag wurde
-        // übergangen !" reads as a sentence of its own.
-        lines_.push_back(name + (kind == PassedOver ? ": " : " ") + CheckResults(2, r).asText());
-    }
-}
+std::optional<Notification> ResultsNotification() {
+    // The window sorts its rows as it comes up; a copy sorted the same way
+    // lists them in its order without touching what the window is handed.
+    CheckResultsType rows = CheckResults;
+    SortCheckResults(rows);
+    const int n = static_cast<int>(std::min<std::int64_t>(rows(0, 0).asInteger(), rows.lastRow()));
+    if (n < 1) return std::nullopt;
 
-std::optional<Notification> CheckRunSummary::notification() const {
-    if (today_ + hints_ + passedOver_ == 0) return std::nullopt;
-    std::string summary = "Termifolio98:";
-    auto part = [&summary, first = true](int count, const char* one, const char* many) mutable {
-        if (count == 0) return;
-        summary += first ? " " : ", ";
-        summary += std::to_string(count) + " " + (count == 1 ? one : many);
-        first = false;
-    };
-    part(today_, "Termin heute", "Termine heute");
-    part(hints_, "Hinweis", "Hinweise");
-    part(passedOver_, "übergangen", "übergangen");
-    std::string body;
-    for (const auto& line : lines_) body += (body.empty() ? "" : "\n") + line;
-    if (moreLines_ > 0) body += "\nund " + std::to_string(moreLines_) + " weitere";
+    int passedOver = 0;
+    std::string body = ExtractFileName(rows(4, 0).asText());
+    for (int r = 1; r <= n; ++r) {
+        if (rows(1, r).asInteger() == PassedOver) ++passedOver;
+        if (r > kBodyEntries) continue;
+        const int e = static_cast<int>(rows(0, r).asInteger());
+        std::string name;
+        if (e >= 1 && e <= EntryTable.lastRow()) {
+            name = EntryTable(Vorname, e).asText();
+            const std::string last = EntryTable(Nachname, e).asText();
+            if (!name.empty() && !last.empty()) name += ' ';
+            name += last;
+        }
+        body += "\n" + name + ", " + rows(2, r).asText();
+    }
+    if (n > kBodyEntries) body += "\nund " + std::to_string(n - kBodyEntries) + " weitere";
+
+    std::string summary = "Termifolio98: " + CheckSummary();
+    if (passedOver > 0) summary += " , " + std::to_string(passedOver) + " Übergangen";
     return Notification{summary, body};
 }
 

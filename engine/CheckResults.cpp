@@ -8,18 +8,18 @@ namespace tmf {
 CheckResultsType CheckResults;
 
 namespace {
-int RowCount() {
-    const auto n = CheckResults(0, 0).asInteger();
-    return n < 0 ? 0 : (n > CheckResults.lastRow() ? CheckResults.lastRow() : static_cast<int>(n));
+int RowCount(const CheckResultsType& results = CheckResults) {
+    const auto n = results(0, 0).asInteger();
+    return n < 0 ? 0 : (n > results.lastRow() ? results.lastRow() : static_cast<int>(n));
 }
 }  // namespace
 
-void SortCheckResults() {
-    const int n = RowCount();
+void SortCheckResults(CheckResultsType& results) {
+    const int n = RowCount(results);
     for (int gap = n / 2; gap > 0; gap /= 2) {
         for (int k = 1; k <= n - gap; ++k) {
-            for (int j = k; j >= 1 && CheckResults(1, j).asInteger() < CheckResults(1, j + gap).asInteger(); j -= gap)
-                CheckResults.swapRows(j, j + gap);
+            for (int j = k; j >= 1 && results(1, j).asInteger() < results(1, j + gap).asInteger(); j -= gap)
+                results.swapRows(j, j + gap);
         }
     }
 }

@@ -37,7 +37,7 @@ namespace tmf {
 
 // Orders rows 1..n by kind, highest first, with the dialog's own Shell sort
 // (rows of equal kind end where this procedure leaves them).
-void SortCheckResults();
+void SortCheckResults(CheckResultsType& results = CheckResults);
 
 // The deletion pass of the results dialog: every due-today or passed-over
 // row whose entry is flagged "bei Termin Datensatz LÖSCHEN" deletes exactly

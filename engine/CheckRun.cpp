@@ -117,7 +117,6 @@ bool CheckDates(std::string_view mode) {
     TableOperation busy;
     bool currentLoaded = true;
     bool passedOverSoundPlayed = false;
-    CheckRunSummary summary;
     for (int slot = LastUsedSlot(); slot >= 0; --slot) {
         const std::string file = CheckList(slot);
         if (TheViews().splash) TheViews().splash->SetFileCaption(ExtractFileName(file));
@@ -125,7 +124,7 @@ bool CheckDates(std::string_view mode) {
         // A file that cannot be loaded is reported by the load and skipped:
         // one broken file must not keep the others from being checked, and
         // nothing may be written into it.
-        if (!IsLoaded(LoadAppointmentFile(file, "Alles"))) {
+        if (!IsLoaded(LoadAppointmentFile(file, "Alles", NameInMessage::Yes))) {
             if (slot == 0) currentLoaded = false;
             continue;
         }
@@ -136,9 +135,13 @@ bool CheckDates(std::string_view mode) {
         CheckResults(4, 0) = Cell(file);
 
         const bool findings = CheckEntries(sounds, passedOverSoundPlayed);
-        summary.AddResults();
         SaveAppointmentFile(file, "", "Datum");
-        if (findings && TheViews().results) TheViews().results->ShowModal();
+        if (findings) {
+            // The notification says what the window says, as it comes up:
+            // a user away from the screen learns of it without closing it.
+            if (auto notification = ResultsNotification()) Notify(*notification);
+            if (TheViews().results) TheViews().results->ShowModal();
+        }
 
         if (Modified == 1) {
             if (mode == "Auto") {
@@ -150,7 +153,6 @@ bool CheckDates(std::string_view mode) {
             }
         }
     }
-    if (auto notification = summary.notification()) Notify(*notification);
     return currentLoaded;
 }
 

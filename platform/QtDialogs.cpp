@@ -56,10 +56,12 @@ void SetUpMessageBox(QMessageBox& box, const QString& text, MessageKind kind, Bu
         box.addButton(QMessageBox::Ok)->setText(QStringLiteral("OK"));
         return;
     }
+    // As on a German desktop: J answers "Ja", N "Nein" (the box takes a
+    // button's mnemonic letter without Alt), and Abbrechen has none: Esc.
     QPushButton* yes = box.addButton(QMessageBox::Yes);
-    yes->setText(QStringLiteral("Ja"));
+    yes->setText(QStringLiteral("&Ja"));
     QPushButton* no = box.addButton(QMessageBox::No);
-    no->setText(QStringLiteral("Nein"));
+    no->setText(QStringLiteral("&Nein"));
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     if (buttons == Buttons::YesNoCancel) {

@@ -20,8 +20,9 @@ QWidget* DialogParent();
 
 // A box with the program's title, the icon of kind and the German buttons
 // of buttons; its text is shown as plain text, never as markup, because it
-// carries names and remarks the user typed. Escape means No, or Abbrechen
-// where there is one.
+// carries names and remarks the user typed. The letters J and N answer
+// "Ja" and "Nein"; Escape means Abbrechen where there is one, else Nein
+// (a question left unanswered changes nothing).
 void SetUpMessageBox(QMessageBox& box, const QString& text, MessageKind kind, Buttons buttons);
 Answer AnswerOf(const QMessageBox& box, Buttons buttons);
 

@@ -234,6 +234,10 @@ TEST_F(AppointmentFile, CountThatIsNoNumberIsNoAppointmentFile) {
         PutOldTable(2);
         dir.write("Familie.tmf", HeaderWithCount(count) + EntryBytes({"Anna"}));
         EXPECT_EQ(LoadAppointmentFile(path, "Alles"), LoadResult::NotAppointmentFile) << count;
+        EXPECT_EQ(messages(), std::vector<std::string>{"Keine Termifolio98 Datei !"}) << count;
+        // A check run going on to the next file names the one it passes by.
+        platform.clearRecords();
+        EXPECT_EQ(LoadAppointmentFile(path, "Alles", NameInMessage::Yes), LoadResult::NotAppointmentFile) << count;
         EXPECT_EQ(messages(), std::vector<std::string>{"Keine Termifolio98 Datei !\r\n" + path}) << count;
         EXPECT_EQ(EntryCount, 2) << count;
         EXPECT_EQ(EntryTable(Vorname, 0), Cell("alt0")) << count;

@@ -195,12 +195,34 @@ TEST_F(Dates, ParseAcceptsDayMonthYearWithOneOrTwoDigits) {
     EXPECT_EQ(ParseDate("1.2.100"), Ymd(100, 2, 1));
 }
 
-TEST_F(Dates, ParseTakesTwoDigitYearsIntoTheHundredYearsAroundToday) {
-    EXPECT_EQ(ParseDate("1.2.03"), Ymd(2003, 2, 1));
-    EXPECT_EQ(ParseDate("1.2.74"), Ymd(1974, 2, 1));
-    EXPECT_EQ(ParseDate("1.2.73"), Ymd(2073, 2, 1));
-    EXPECT_EQ(ParseDate("1.2.99"), Ymd(1999, 2, 1));
-    EXPECT_EQ(ParseDate("1.2.0"), Ymd(2000, 2, 1));
+TEST_F(Dates, ParseTakesAShortYearAsTheLatestYearWithThoseDigitsUpToThisYear) {
+    struct Case {
+        int today;
+        const char* text;
+        int year;
+    };
+    const Case cases[] = {
+        {2024, "1.2.03", 2003}, {2024, "1.2.74", 1974}, {2024, "1.2.73", 1973}, {2024, "1.2.70", 1970},
+        {2024, "1.2.99", 1999}, {2024, "1.2.0", 2000},  {2024, "1.2.24", 2024}, {2024, "1.2.25", 1925},
+        {2026, "1.2.26", 2026}, {2026, "1.2.27", 1927}, {2026, "1.2.70", 1970},
+        // Around the turn of a century.
+        {1999, "1.2.99", 1999}, {1999, "1.2.00", 1900}, {1999, "1.2.1", 1901},
+        {2000, "1.2.00", 2000}, {2000, "1.2.99", 1999}, {2000, "1.2.01", 1901},
+        {2001, "1.2.01", 2001}, {2001, "1.2.02", 1902}, {2099, "1.2.99", 2099},
+        {2100, "1.2.00", 2100}, {2100, "1.2.01", 2001}, {2100, "1.2.50", 2050},
+    };
+    for (const Case& c : cases) {
+        platform.setToday(c.today, 12, 31);
+        EXPECT_EQ(ParseDate(c.text), Ymd(c.year, 2, 1)) << c.text << " in " << c.today;
+        platform.setToday(c.today, 1, 1);
+        EXPECT_EQ(ParseDate(c.text), Ymd(c.year, 2, 1)) << c.text << " on 1.1." << c.today;
+    }
+    // Four digits are taken as they are, a future year included.
+    platform.setToday(2024, 6, 15);
+    EXPECT_EQ(ParseDate("1.2.2070"), Ymd(2070, 2, 1));
+    // What the editor shows for a short year: a past date with its age.
+    EXPECT_EQ(ValidateDate("3.4.70"), "03.04.1970");
+    EXPECT_EQ(DateValue(ValidateDate("3.4.70"), "AJ"), 54);
 }
 
 TEST_F(Dates, ParseRefusesWhatIsNoDateOfTheCalendar) {

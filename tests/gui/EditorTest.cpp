@@ -189,6 +189,29 @@ TEST_F(EditorTest, AnInvalidDateIsReportedAndReplacedOnEnterAndWhenLeavingTheFie
     EXPECT_EQ(date->text(), "01.01.0100");
 }
 
+TEST_F(EditorTest, AShortYearTypedIntoTheDateFieldIsOneThatHasBeen) {
+    // Today is 15.06.2025.
+    const std::pair<const char*, const char*> typed[] = {
+        {"3.4.70", "03.04.1970"}, {"3.4.25", "03.04.2025"}, {"3.4.26", "03.04.1926"}, {"3.4.1970", "03.04.1970"}};
+    Open(kModeEdit, 4);
+    auto* date = Field<QLineEdit>("MaskEdit1");
+    for (const auto& [keys, shown] : typed) {
+        date->setFocus();
+        date->selectAll();
+        QTest::keyClicks(date, keys);
+        QTest::keyClick(date, Qt::Key_Return);
+        EXPECT_EQ(date->text(), shown) << keys;
+    }
+    EXPECT_TRUE(platform.messages.empty());
+    date->setFocus();
+    date->selectAll();
+    QTest::keyClicks(date, "3.4.70");
+    QTest::keyClick(date, Qt::Key_Return);
+    EXPECT_EQ(Text("Memo1"), "55 Jahre, hat am Freitag in 292 Tage(n) Namenstag.");
+    Click("bitbtn2");
+    EXPECT_EQ(At(TerminAm, 4), "03.04.1970");
+}
+
 TEST_F(EditorTest, ANewEntryFromAFormLeftUnchangedSinceTheLastCallIsStillAdded) {
     OpenModal(kModeNew, 0, [&] { Field<QLineEdit>("MaskEdit1")->setText("03.03.1990"); });  // cancelled
     Modified = 0;  // saved meanwhile

@@ -23,16 +23,21 @@ using tmf::test::WhenShown;
 
 namespace {
 
+// A button's text as the user reads it, without its mnemonic mark.
+QString Shown(const QAbstractButton* b) {
+    return QString(b->text()).remove(QLatin1Char('&'));
+}
+
 QStringList ButtonTexts(const QMessageBox* box) {
     QStringList texts;
-    for (QAbstractButton* b : box->buttons()) texts << b->text();
+    for (QAbstractButton* b : box->buttons()) texts << Shown(b);
     texts.sort();
     return texts;
 }
 
 QAbstractButton* ButtonWithText(const QMessageBox* box, const QString& text) {
     for (QAbstractButton* b : box->buttons()) {
-        if (b->text() == text) return b;
+        if (Shown(b) == text) return b;
     }
     return nullptr;
 }
@@ -89,6 +94,45 @@ TEST(PlatformDialogs, EscapeMeansNoOrAbbrechenWhereThereIsOne) {
     EXPECT_EQ(texts, (QStringList{"Ja", "Nein"}));
     WhenShown<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
     EXPECT_EQ(dialogs.Ask("Speichern ?", MessageKind::Confirmation, Buttons::YesNoCancel), Answer::Cancel);
+}
+
+TEST(PlatformDialogs, TheLettersJAndNAnswerAsOnAGermanDesktop) {
+    struct Case {
+        Buttons buttons;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        Answer expected;
+        bool answeredByTheKey;
+    };
+    const Case cases[] = {
+        {Buttons::YesNo, Qt::Key_J, Qt::NoModifier, Answer::Yes, true},
+        {Buttons::YesNo, Qt::Key_N, Qt::NoModifier, Answer::No, true},
+        {Buttons::YesNo, Qt::Key_J, Qt::ShiftModifier, Answer::Yes, true},
+        {Buttons::YesNo, Qt::Key_J, Qt::AltModifier, Answer::Yes, true},
+        {Buttons::YesNoCancel, Qt::Key_J, Qt::NoModifier, Answer::Yes, true},
+        {Buttons::YesNoCancel, Qt::Key_N, Qt::NoModifier, Answer::No, true},
+        {Buttons::YesNoCancel, Qt::Key_Escape, Qt::NoModifier, Answer::Cancel, true},
+        // The English letters answer nothing, nor does A: "Abbrechen" is Esc.
+        {Buttons::YesNoCancel, Qt::Key_Y, Qt::NoModifier, Answer::Cancel, false},
+        {Buttons::YesNoCancel, Qt::Key_A, Qt::NoModifier, Answer::Cancel, false},
+        {Buttons::YesNo, Qt::Key_Y, Qt::NoModifier, Answer::No, false},
+    };
+    QtDialogs dialogs;
+    for (const Case& c : cases) {
+        bool answered = false;
+        WhenShown<QMessageBox>([&](QMessageBox* box) {
+            // The key reaches the box where the user's would: at the
+            // button that has the focus.
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : box;
+            QTest::keyClick(target, c.key, c.modifiers);
+            QTest::qWait(400);  // a letter presses its button for a moment
+            answered = !box->isVisible();
+            if (!answered) QTest::keyClick(box, Qt::Key_Escape);
+        });
+        const Answer a = dialogs.Ask("Datei abspeichern ?", MessageKind::Confirmation, c.buttons);
+        EXPECT_EQ(a, c.expected) << c.key << " " << static_cast<int>(c.buttons);
+        EXPECT_EQ(answered, c.answeredByTheKey) << c.key << " " << static_cast<int>(c.buttons);
+    }
 }
 
 TEST(PlatformDialogs, EnterMeansJa) {

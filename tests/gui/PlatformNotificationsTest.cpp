@@ -117,9 +117,10 @@ TEST_F(Notifications, CheckWithFindingsSendsSummaryBodyIconAndAnActionThatActiva
     const auto& call = service.calls[0];
     EXPECT_EQ(call.app, "Termifolio98");
     EXPECT_EQ(call.icon, qt::kNotificationIcon);
-    EXPECT_EQ(call.summary, "Termifolio98: 1 Termin heute, 1 Hinweis");
+    EXPECT_EQ(call.summary, "Termifolio98: 1 Termin(e) , 1 Warnung(en)");
     // The service reads no markup, so the body goes as plain text.
-    EXPECT_EQ(call.body.toStdString(), "Anna Müller & <Co> hat Heute Geburtstag !\nBert Berg hat in 2 Tag(en) Geburtstag !");
+    EXPECT_EQ(call.body.toStdString(),
+              "Termine.tmf\nAnna Müller & <Co>, hat Heute Geburtstag !\nBert Berg, hat in 2 Tag(en) Geburtstag !");
     ASSERT_GE(call.actions.size(), 2);
     EXPECT_EQ(call.actions[0], "default");
 

@@ -322,6 +322,25 @@ TEST_F(SettingsDialog, AFileThatCannotBeLoadedDoesNotBecomeCurrentAndIsNeverWrit
     EXPECT_EQ(ReadBack(family).rows[0][HeaderLastCheck].asText(), "07.12.2026");
 }
 
+TEST_F(SettingsDialog, AFileOfAnotherKindGetsTheShortMessageFromEveryFileButton) {
+    // The user has just picked the file, so the message needs no name.
+    const std::string other = data + "Fremd.tmf";
+    WriteAppointmentFileBytes(other, std::string(400, 'x'));
+    StartWith({other});
+    const std::pair<const char*, int> presses[] = {{"BitBtn1", -1}, {"BitBtn2", 1}, {"BitBtn3", 0}};
+    for (const auto& [button, line] : presses) {
+        platform.clearRecords();
+        if (line < 0)
+            platform.queueFile(other);
+        else
+            Select(line);
+        Click(button);
+        EXPECT_EQ(platform.messageTexts(), std::vector<std::string>{"Keine Termifolio98 Datei !"}) << button;
+        EXPECT_EQ(CurrentFile(), family) << button;
+        EXPECT_EQ(EntryCount, 4) << button;
+    }
+}
+
 TEST_F(SettingsDialog, AFileThatCannotBeCreatedDoesNotBecomeCurrent) {
     StartWith();
     platform.queueFile(data + "fehlt/Neu.tmf");  // its folder does not exist
