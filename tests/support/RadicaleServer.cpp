@@ -80,7 +80,7 @@ int RunQuietly(const std::vector<std::string>& argv, const std::string& log) {
 
 }  // namespace
 
-RadicaleServer::RadicaleServer(std::vector<User> users) : users_(std::move(users)) {
+RadicaleServer::RadicaleServer(std::initializer_list<User> users) : users_(users) {
     char name[] = "/tmp/tmf-radicale-XXXXXX";
     if (::mkdtemp(name)) folder_ = std::string(name) + "/";
 }

@@ -5,6 +5,7 @@
 // stopped by the test; it dies with the test program should that crash.
 #include <sys/types.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +19,7 @@ public:
         std::string password;
     };
 
-    explicit RadicaleServer(std::vector<User> users);
+    explicit RadicaleServer(std::initializer_list<User> users);
     ~RadicaleServer();
     RadicaleServer(const RadicaleServer&) = delete;
     RadicaleServer& operator=(const RadicaleServer&) = delete;
