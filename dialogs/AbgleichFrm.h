@@ -39,10 +39,16 @@ public:
     std::unique_ptr<tmf::dav::CertificatePins> pins;
     tmf::dav::ConnectionLimits limits;
 
+    enum class Work { None, Discovering, Syncing };
     // True while a check of the connection or a run is under way.
     bool Busy() const { return busy_ != Work::None; }
     // The address books ticked in the list.
     QList<QUrl> CheckedBooks() const;
+    // The address books found, ticked where they were ticked before.
+    void ShowBooks(const QList<tmf::dav::DavCollection>& books);
+    // An error in the log, or a certificate to accept in its place; an
+    // accepted certificate repeats the work given.
+    void ShowFailure(const tmf::dav::DavError& error, Work retry = Work::None);
 
 public slots:
     void FormShow();
@@ -63,7 +69,6 @@ protected:
     void reject() override;
 
 private:
-    enum class Work { None, Discovering, Syncing };
 
     void RefillControls();
     // The account as typed, after the question about plain http where it
@@ -73,8 +78,6 @@ private:
     void SaveAccount(bool withBooks);
     void SetBusy(Work work);
     void Report(const QString& text);
-    void ShowFailure(const tmf::dav::DavError& error, Work retry);
-    void ShowBooks(const QList<tmf::dav::DavCollection>& books);
     void DiscoveryDone(const tmf::dav::DiscoveryResult& result);
     void RunProgress(const tmf::dav::SyncProgress& progress);
     void RunDone(const tmf::dav::ContactSyncResult& result);

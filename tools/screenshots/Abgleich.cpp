@@ -1,0 +1,65 @@
+// "Server-Abgleich ...": the account with its address books and a run's
+// summary, and the question about a certificate that does not verify.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+
+#include "AbgleichFrm.h"
+#include "Dialogs.h"
+#include "Gebfrm.h"
+#include "ui_AbgleichFrm.h"
+
+using namespace tmf;
+
+namespace {
+
+void Shoot(QWidget& w, const QString& dir, const QString& name) {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    w.grab().save(dir + "/" + name + ".png");
+}
+
+dav::DavCollection Book(const char* path, const char* name) {
+    dav::DavCollection c;
+    c.url = QUrl(QStringLiteral("https://dav.example.org/anna/") + path + "/");
+    c.displayName = name;
+    c.addressBook = true;
+    return c;
+}
+
+}  // namespace
+
+void TakeAbgleichScreenshots(const QString& dir, TGebF& main) {
+    TAbgleichF dialog(&main);
+    dialog.show();
+    dialog.ui->EditServer->setText("https://dav.example.org/");
+    dialog.ui->EditBenutzer->setText("anna");
+    dialog.ui->EditPasswort->setText("geheimes-passwort");
+    dialog.ui->EditDatei->setText("/home/anna/Termifolio/daten/Termif98.tmf");
+    dialog.ShowBooks({Book("familie", "Familie"), Book("freunde", "Freunde und Nachbarn"),
+                      Book("verein", "Sportverein Grün-Weiß")});
+    dialog.ui->ListAdressbuecher->item(0)->setCheckState(Qt::Checked);
+    dialog.ui->ListAdressbuecher->item(1)->setCheckState(Qt::Checked);
+    dialog.ui->LabelStatus->setText("3 Adreßbücher gefunden.");
+    dialog.ui->MemoProtokoll->setPlainText(
+        "Abgleich in Termif98.tmf ...\n"
+        "Abgleich mit Familie, Freunde und Nachbarn in Termif98.tmf:\n"
+        "12 Einträge hinzugefügt, 2 geändert, 140 unverändert, 1 übergangen.\n"
+        "Hinzugefügt: Berta Adam, Geburtstag, 15.03.1970\n"
+        "Übergangen: Otto Ruhig: 29.02. kann nicht gespeichert werden");
+    dialog.ui->ProgressBar1->setRange(0, 1);
+    dialog.ui->ProgressBar1->setValue(1);
+    Shoot(dialog, dir, "abgleich");
+
+    dav::DavError untrusted;
+    untrusted.kind = dav::DavErrorKind::TlsUntrusted;
+    untrusted.certificate.host = "dav.example.org";
+    untrusted.certificate.port = 443;
+    for (int i = 0; i < 32; ++i) untrusted.certificate.sha256.append(static_cast<char>(i * 37 + 11));
+    dialog.ShowFailure(untrusted, TAbgleichF::Work::Discovering);
+    dialog.ui->LabelStatus->setText("Keine Verbindung.");
+    Shoot(dialog, dir, "abgleich-zertifikat");
+    dialog.hide();
+}
