@@ -10,11 +10,15 @@
 #include "AbgleichFrm.h"
 #include "Dialogs.h"
 #include "Gebfrm.h"
-#include "ui_AbgleichFrm.h"
 
 using namespace tmf;
 
 namespace {
+
+template <class T>
+T* Child(QWidget& w, const char* name) {
+    return w.findChild<T*>(QString::fromLatin1(name));
+}
 
 void Shoot(QWidget& w, const QString& dir, const QString& name) {
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
@@ -34,23 +38,23 @@ dav::DavCollection Book(const char* path, const char* name) {
 void TakeAbgleichScreenshots(const QString& dir, TGebF& main) {
     TAbgleichF dialog(&main);
     dialog.show();
-    dialog.ui->EditServer->setText("https://dav.example.org/");
-    dialog.ui->EditBenutzer->setText("anna");
-    dialog.ui->EditPasswort->setText("geheimes-passwort");
-    dialog.ui->EditDatei->setText("/home/anna/Termifolio/daten/Termif98.tmf");
+    Child<QLineEdit>(dialog, "EditServer")->setText("https://dav.example.org/");
+    Child<QLineEdit>(dialog, "EditBenutzer")->setText("anna");
+    Child<QLineEdit>(dialog, "EditPasswort")->setText("geheimes-passwort");
+    Child<QLineEdit>(dialog, "EditDatei")->setText("/home/anna/Termifolio/daten/Termif98.tmf");
     dialog.ShowBooks({Book("familie", "Familie"), Book("freunde", "Freunde und Nachbarn"),
                       Book("verein", "Sportverein Grün-Weiß")});
-    dialog.ui->ListAdressbuecher->item(0)->setCheckState(Qt::Checked);
-    dialog.ui->ListAdressbuecher->item(1)->setCheckState(Qt::Checked);
-    dialog.ui->LabelStatus->setText("3 Adreßbücher gefunden.");
-    dialog.ui->MemoProtokoll->setPlainText(
+    Child<QListWidget>(dialog, "ListAdressbuecher")->item(0)->setCheckState(Qt::Checked);
+    Child<QListWidget>(dialog, "ListAdressbuecher")->item(1)->setCheckState(Qt::Checked);
+    Child<QLabel>(dialog, "LabelStatus")->setText("3 Adreßbücher gefunden.");
+    Child<QPlainTextEdit>(dialog, "MemoProtokoll")->setPlainText(
         "Abgleich in Termif98.tmf ...\n"
         "Abgleich mit Familie, Freunde und Nachbarn in Termif98.tmf:\n"
         "12 Einträge hinzugefügt, 2 geändert, 140 unverändert, 1 übergangen.\n"
         "Hinzugefügt: Berta Adam, Geburtstag, 15.03.1970\n"
         "Übergangen: Otto Ruhig: 29.02. kann nicht gespeichert werden");
-    dialog.ui->ProgressBar1->setRange(0, 1);
-    dialog.ui->ProgressBar1->setValue(1);
+    Child<QProgressBar>(dialog, "ProgressBar1")->setRange(0, 1);
+    Child<QProgressBar>(dialog, "ProgressBar1")->setValue(1);
     Shoot(dialog, dir, "abgleich");
 
     dav::DavError untrusted;
@@ -59,7 +63,7 @@ void TakeAbgleichScreenshots(const QString& dir, TGebF& main) {
     untrusted.certificate.port = 443;
     for (int i = 0; i < 32; ++i) untrusted.certificate.sha256.append(static_cast<char>(i * 37 + 11));
     dialog.ShowFailure(untrusted, TAbgleichF::Work::Discovering);
-    dialog.ui->LabelStatus->setText("Keine Verbindung.");
+    Child<QLabel>(dialog, "LabelStatus")->setText("Keine Verbindung.");
     Shoot(dialog, dir, "abgleich-zertifikat");
     dialog.hide();
 }
