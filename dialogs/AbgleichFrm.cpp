@@ -92,6 +92,7 @@ void TAbgleichF::RefillControls() {
     ui->EditServer->setText(s.server);
     ui->EditBenutzer->setText(s.user);
     ui->EditPasswort->clear();
+    handedPassword_.clear();
     plainHttpServer_ = s.allowPlainHttp ? s.server : QString();
     ui->EditDatei->setText(s.target.isEmpty() ? QString::fromStdString(CurrentFile()) : s.target);
     ui->ListAdressbuecher->clear();
@@ -168,8 +169,13 @@ std::optional<dav::Account> TAbgleichF::TypedAccount() {
         }
         account.allowPlainHttp = true;
     }
-    if (auto* keychain = dynamic_cast<qt::KeychainPassword*>(passwords.get()))
-        keychain->SetTyped(account, ui->EditPasswort->text());
+    // Handed over once: after the server refused it and a better one was
+    // given in the question, the field's old text must not come back.
+    const QString typed = ui->EditPasswort->text();
+    if (typed != handedPassword_) {
+        if (auto* keychain = dynamic_cast<qt::KeychainPassword*>(passwords.get())) keychain->SetTyped(account, typed);
+        handedPassword_ = typed;
+    }
     return account;
 }
 

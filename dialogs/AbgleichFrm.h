@@ -99,6 +99,7 @@ private:
     std::string runTarget_;
     // The plain-http acceptance belongs to one server address only.
     QString plainHttpServer_;
+    QString handedPassword_;
     tmf::dav::UntrustedCertificate certificate_;
     Work retry_ = Work::None;
     // Answers that arrive after the dialog has begun to go away are dropped.
