@@ -172,9 +172,10 @@ std::optional<dav::Account> TAbgleichF::TypedAccount() {
     // Handed over once: after the server refused it and a better one was
     // given in the question, the field's old text must not come back.
     const QString typed = ui->EditPasswort->text();
-    if (typed != handedPassword_) {
+    const QString handed = qt::KeychainPassword::StoreKey(account) + QLatin1Char('\n') + typed;
+    if (handed != handedPassword_) {
         if (auto* keychain = dynamic_cast<qt::KeychainPassword*>(passwords.get())) keychain->SetTyped(account, typed);
-        handedPassword_ = typed;
+        handedPassword_ = handed;
     }
     return account;
 }
