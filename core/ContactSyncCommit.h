@@ -17,12 +17,15 @@ enum class CommitOutcome {
     Failed,          // message shown; file and table as they were
 };
 
-// Takes the loaded table (EntryTable, EntryCount of `target`): writes the
-// plan's state as pending, applies the plan to the table, sorts it by the
+// Takes the loaded table (EntryTable, EntryCount of `target`) and a plan made
+// over it from `basis` (the state the file holds, ReconcilePending). Writes
+// the plan's state as pending, applies the plan to the table, sorts it by the
 // file's choice and saves the file in full, then writes the state without
 // pending. A failed save puts the table back. The last check date stays.
-CommitOutcome CommitContactSync(const std::string& target, const std::string& statePath, SyncStateFile stateFile,
-                                const ContactSyncPlan& plan);
+// `onDisk` is the state file as read: nothing is written when neither the
+// file nor the state changes.
+CommitOutcome CommitContactSync(const std::string& target, const std::string& statePath, const SyncStateFile& onDisk,
+                                const SyncTargetState& basis, const ContactSyncPlan& plan);
 
 // The German summary of a run into target.
 std::string ContactSyncSummary(const ContactSyncReport& report, const std::string& target);
