@@ -242,21 +242,33 @@ void TAbgleichF::ShowBooks(const QList<dav::DavCollection>& books) {
 // ---------------------------------------------------------------- failures and certificates
 
 void TAbgleichF::ShowFailure(const dav::DavError& error, Work retry) {
-    if (error.kind == dav::DavErrorKind::TlsUntrusted) {
-        certificate_ = error.certificate;
-        retry_ = retry;
-        ui->LabelZertifikat->setText(
-            QStringLiteral("Das Zertifikat von %1:%2 ist von keiner bekannten Stelle bestätigt. "
-                           "Nur annehmen, wenn der Server diesen SHA-256-Fingerabdruck hat:")
-                .arg(certificate_.host)
-                .arg(certificate_.port));
-        ui->LabelFingerabdruck->setText(TwoLineFingerprint(certificate_.sha256));
-        ui->MemoProtokoll->setVisible(false);
-        ui->GroupZertifikat->setVisible(true);
-        ui->BtnAnnehmen->setFocus();
-        return;
+    const bool untrusted = error.kind == dav::DavErrorKind::TlsUntrusted;
+    const bool changed = error.kind == dav::DavErrorKind::TlsPinMismatch && !error.certificate.sha256.isEmpty();
+    const QString message =
+        error.message.isEmpty() ? dav::ErrorMessage(error.kind, error.url, error.httpStatus) : error.message;
+    if (!untrusted) Report(message);
+    if (!untrusted && !changed) return;
+    if (changed) {
+        // Refused; the message says so in full. Taking the new certificate
+        // is left to an explicit second decision, below.
+        ShowMessage(message.toStdString(), MessageKind::Error);
     }
-    Report(error.message.isEmpty() ? dav::ErrorMessage(error.kind, error.url, error.httpStatus) : error.message);
+    certificate_ = error.certificate;
+    retry_ = retry;
+    const QString where = QStringLiteral("%1:%2").arg(certificate_.host).arg(certificate_.port);
+    ui->GroupZertifikat->setTitle(changed ? QStringLiteral("Zertifikat geändert !")
+                                          : QStringLiteral("Zertifikat nicht bestätigt"));
+    ui->LabelZertifikat->setText(
+        changed ? QStringLiteral("%1 zeigt ein anderes Zertifikat als das angenommene. Nur annehmen, wenn der "
+                                 "Wechsel gewollt ist; neuer SHA-256-Fingerabdruck:")
+                      .arg(where)
+                : QStringLiteral("Das Zertifikat von %1 ist von keiner bekannten Stelle bestätigt. "
+                                 "Nur annehmen, wenn der Server diesen SHA-256-Fingerabdruck hat:")
+                      .arg(where));
+    ui->LabelFingerabdruck->setText(TwoLineFingerprint(certificate_.sha256));
+    ui->MemoProtokoll->setVisible(false);
+    ui->GroupZertifikat->setVisible(true);
+    ui->BtnAblehnen->setFocus();
 }
 
 void TAbgleichF::BtnAnnehmenClick() {
@@ -370,6 +382,7 @@ void TAbgleichF::RunDone(const dav::ContactSyncResult& result) {
     if (!result.summary.isEmpty()) Report(qt::ToDisplayText(result.summary.toStdString()));
     const dav::DavError* untrusted = nullptr;
     for (const dav::BookFailure& failure : result.failures) {
+        if (!failure.error) continue;  // not reached
         if (failure.error.kind == dav::DavErrorKind::TlsUntrusted) untrusted = &failure.error;
         else if (!result.summary.contains(failure.error.message)) ShowFailure(failure.error, Work::None);
     }

@@ -317,12 +317,22 @@ TEST_F(ServerSyncDialog, AnUnknownCertificateIsShownWithItsFingerprintAndPinnedO
     EXPECT_EQ(d->pins->pinned("127.0.0.1", tls.port()), sha256);
     EXPECT_EQ(Find<QLabel>(d, "LabelStatus")->text(), "Kein Adreßbuch gefunden.") << Memo(d).toStdString();
 
-    // A server that shows another certificate later is refused outright.
-    d->pins->pin("127.0.0.1", tls.port(), QByteArray(32, '\x11'));
-    Find<QPlainTextEdit>(d, "MemoProtokoll")->clear();
+    // A server that shows another certificate later is refused with the
+    // message that says so; taking the new one is a decision of its own.
+    const QByteArray earlier(32, '\x11');
+    d->pins->pin("127.0.0.1", tls.port(), earlier);
+    platform.clearRecords();
     ASSERT_TRUE(Click(d, "BtnPruefen"));
-    EXPECT_FALSE(Find<QWidget>(d, "GroupZertifikat")->isVisible());
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].kind, MessageKind::Error);
+    EXPECT_NE(platform.messages[0].text.find("hat sich geändert!"), std::string::npos) << platform.messages[0].text;
+    EXPECT_NE(platform.messages[0].text.find(dav::FormatFingerprint(earlier).toStdString()), std::string::npos);
     EXPECT_EQ(Find<QLabel>(d, "LabelStatus")->text(), "Keine Verbindung.");
-    EXPECT_FALSE(Memo(d).isEmpty());
-    EXPECT_EQ(d->pins->pinned("127.0.0.1", tls.port()), QByteArray(32, '\x11'));
+    ASSERT_TRUE(Find<QWidget>(d, "GroupZertifikat")->isVisible());
+    EXPECT_EQ(Find<QGroupBox>(d, "GroupZertifikat")->title(), "Zertifikat geändert !");
+    EXPECT_EQ(Find<QLabel>(d, "LabelFingerabdruck")->text().replace('\n', ':'), dav::FormatFingerprint(sha256));
+    EXPECT_TRUE(Find<QPushButton>(d, "BtnAblehnen")->hasFocus() || !d->isActiveWindow());
+    QTest::mouseClick(Find<QPushButton>(d, "BtnAblehnen"), Qt::LeftButton);
+    EXPECT_EQ(d->pins->pinned("127.0.0.1", tls.port()), earlier);
+    EXPECT_NE(Memo(d).indexOf("hat sich geändert!"), -1);
 }

@@ -8,8 +8,10 @@
 #include <QProgressBar>
 
 #include "AbgleichFrm.h"
+#include "ContactSyncCommit.h"
 #include "Dialogs.h"
 #include "Gebfrm.h"
+#include "QtDialogs.h"
 
 using namespace tmf;
 
@@ -47,12 +49,17 @@ void TakeAbgleichScreenshots(const QString& dir, TGebF& main) {
     Child<QListWidget>(dialog, "ListAdressbuecher")->item(0)->setCheckState(Qt::Checked);
     Child<QListWidget>(dialog, "ListAdressbuecher")->item(1)->setCheckState(Qt::Checked);
     Child<QLabel>(dialog, "LabelStatus")->setText("3 Adreßbücher gefunden.");
-    Child<QPlainTextEdit>(dialog, "MemoProtokoll")->setPlainText(
-        "Abgleich in Termif98.tmf ...\n"
-        "Abgleich mit Familie, Freunde und Nachbarn in Termif98.tmf:\n"
-        "12 Einträge hinzugefügt, 2 geändert, 140 unverändert, 1 übergangen.\n"
-        "Hinzugefügt: Berta Adam, Geburtstag, 15.03.1970\n"
-        "Übergangen: Otto Ruhig: 29.02. kann nicht gespeichert werden");
+    ContactSyncReport report;
+    report.added = {{"Berta Adam", "Geburtstag", "15.03.1970", ""},
+                    {"Jörg Müller-Lüdenscheidt", "Jahrestag", "02.06.1994", ""},
+                    {"Eva Zeh", "Geburtstag", "11.11.0101", ""}};
+    report.changed = {{"Karl Berg", "Geburtstag", "24.12.1950", ""}};
+    report.kept = 140;
+    report.skipped = {{"Otto Ruhig", "Geburtstag", "", "Der 29. Februar läßt sich nicht speichern."}};
+    report.withoutDate = 37;
+    Child<QPlainTextEdit>(dialog, "MemoProtokoll")
+        ->setPlainText("Abgleich in Termif98.tmf ...\n" +
+                       qt::ToDisplayText(ContactSyncSummary(report, "/home/anna/Termifolio/daten/Termif98.tmf")));
     Child<QProgressBar>(dialog, "ProgressBar1")->setRange(0, 1);
     Child<QProgressBar>(dialog, "ProgressBar1")->setValue(1);
     Shoot(dialog, dir, "abgleich");
