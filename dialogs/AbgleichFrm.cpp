@@ -350,16 +350,26 @@ void TAbgleichF::BtnAbgleichenClick() {
     run_->start();
 }
 
+QString TAbgleichF::BookName(const QString& url) const {
+    const QString key = Key(QUrl(url));
+    for (int i = 0; i < ui->ListAdressbuecher->count(); ++i) {
+        const QListWidgetItem* item = ui->ListAdressbuecher->item(i);
+        if (Key(item->data(Qt::UserRole).toUrl()) == key) return item->text();
+    }
+    return url;
+}
+
 void TAbgleichF::RunProgress(const dav::SyncProgress& p) {
+    const QString book = BookName(p.book);
     switch (p.step) {
         case dav::SyncProgress::Step::Reading:
-            ui->LabelStatus->setText(QStringLiteral("Lese %1 ...").arg(p.book));
+            ui->LabelStatus->setText(QStringLiteral("Lese %1 ...").arg(book));
             ui->ProgressBar1->setRange(0, 0);
             break;
         case dav::SyncProgress::Step::Fetching:
             ui->LabelStatus->setText(
-                p.total > 0 ? QStringLiteral("%1: %2 von %3 Kontakten").arg(p.book).arg(p.done).arg(p.total)
-                            : QStringLiteral("%1: %2 Kontakte").arg(p.book).arg(p.done));
+                p.total > 0 ? QStringLiteral("%1: %2 von %3 Kontakten").arg(book).arg(p.done).arg(p.total)
+                            : QStringLiteral("%1: %2 Kontakte").arg(book).arg(p.done));
             ui->ProgressBar1->setRange(0, std::max(p.total, 0));
             if (p.total > 0) ui->ProgressBar1->setValue(std::min(p.done, p.total));
             break;

@@ -79,6 +79,8 @@ private:
     void SetBusy(Work work);
     void Report(const QString& text);
     void DiscoveryDone(const tmf::dav::DiscoveryResult& result);
+    // The name the list shows for an address book's URL.
+    QString BookName(const QString& url) const;
     void RunProgress(const tmf::dav::SyncProgress& progress);
     void RunDone(const tmf::dav::ContactSyncResult& result);
     // The entry table as it was before a run, for a run that did not leave
