@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <random>
 
+#include "AbgleichOpen.h"
 #include "AppointmentFile.h"
 #include "CheckListEdit.h"
 #include "CheckRun.h"
@@ -71,6 +72,9 @@ void TGebF::ConnectCommands() {
     QAction* vcard = PopupMenu1->addAction("vCard importieren ...");
     vcard->setObjectName("VCardImport");
     connect(vcard, &QAction::triggered, this, &TGebF::VCardImportClick);
+    QAction* dav = PopupMenu1->addAction("Server-Abgleich ...");
+    dav->setObjectName("ServerAbgleich");
+    connect(dav, &QAction::triggered, this, [this] { tmf::ui::OpenAbgleichF(this); });
     QAction* ics = PopupMenu1->addAction("iCalendar exportieren ...");
     ics->setObjectName("ICalendarExport");
     connect(ics, &QAction::triggered, this, &TGebF::ICalendarExportClick);

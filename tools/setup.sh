@@ -15,6 +15,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   python3-vobject python3-icalendar python3-dateutil dbus-daemon
   libxcb1-dev
+  qtkeychain-qt6-dev
 )
 
 install_packages() {

@@ -38,7 +38,7 @@ TEST_F(ExchangeCommands, PopupMenuOffersBothBesideDelete) {
     ASSERT_NE(menu, nullptr);
     QStringList texts;
     for (QAction* a : menu->actions()) texts << a->text();
-    EXPECT_EQ(texts, (QStringList{"Löschen", "vCard importieren ...", "iCalendar exportieren ..."}));
+    EXPECT_EQ(texts, (QStringList{"Löschen", "vCard importieren ...", "Server-Abgleich ...", "iCalendar exportieren ..."}));
 }
 
 TEST_F(ExchangeCommands, ImportAsksThenSavesSortsFillsAndSummarises) {

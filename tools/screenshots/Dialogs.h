@@ -7,3 +7,4 @@ class TGebF;
 void TakeDialogScreenshots(const QString& dir, TGebF& main);
 void TakeEditorScreenshots(const QString& dir, TGebF& main);
 void TakeExchangeScreenshots(const QString& dir, TGebF& main);
+void TakeAbgleichScreenshots(const QString& dir, TGebF& main);

@@ -119,6 +119,7 @@ int main(int argc, char** argv) {
     TakeEditorScreenshots(out, main);
     TakeDialogScreenshots(out, main);
     TakeExchangeScreenshots(out, main);
+    TakeAbgleichScreenshots(out, main);
 
     FillSampleResults();
     results.FormShow();

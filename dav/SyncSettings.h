@@ -1,0 +1,24 @@
+#pragma once
+// The account of the server sync as the program keeps it: section
+// [Abgleich] of the program's INI ($XDG_CONFIG_HOME/Termifolio98/
+// Termifolio98.ini). The windows' dialog and the terminal command read and
+// write the same keys. A password is never among them.
+#include <QString>
+#include <QStringList>
+
+namespace tmf::dav {
+
+struct SyncSettings {
+    QString server;           // Server
+    QString user;             // Benutzer
+    QString passwordCommand;  // PasswortBefehl: the terminal's way to the password
+    QStringList addressBooks; // Adressbuecher: full collection URLs
+    QString target;           // Datei: the appointment file they go into
+    bool allowPlainHttp = false;  // UnverschluesseltErlaubt: for this server only
+    bool operator==(const SyncSettings&) const = default;
+};
+
+SyncSettings LoadSyncSettings();
+void SaveSyncSettings(const SyncSettings& settings);
+
+}  // namespace tmf::dav

@@ -1,0 +1,109 @@
+#pragma once
+// "Server-Abgleich ...": the account of the address-book sync (server, user,
+// password), the address books found on the server, the appointment file
+// they go into, and the run itself with its progress and summary.
+//
+// The dialog is not modal and the network part runs from the event loop, so
+// the program stays usable meanwhile; only while a run may write into the
+// entry table do the commands that touch the table wait, as they wait for a
+// check run.
+#include <QDialog>
+#include <QList>
+#include <QUrl>
+#include <memory>
+#include <optional>
+
+#include "CertificatePins.h"
+#include "ContactSyncRun.h"
+#include "Credentials.h"
+#include "DavClient.h"
+#include "Discovery.h"
+#include "EntryTable.h"
+#include "State.h"
+
+namespace Ui {
+class TAbgleichF;
+}
+
+class TAbgleichF : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAbgleichF(QWidget* parent = nullptr);
+    ~TAbgleichF() override;
+
+    Ui::TAbgleichF* ui;
+
+    // What the dialog talks to the server with; the program's own unless a
+    // test puts others here before the first use.
+    std::unique_ptr<tmf::dav::PasswordSource> passwords;
+    std::unique_ptr<tmf::dav::CertificatePins> pins;
+    tmf::dav::ConnectionLimits limits;
+
+    enum class Work { None, Discovering, Syncing };
+    // True while a check of the connection or a run is under way.
+    bool Busy() const { return busy_ != Work::None; }
+    // The address books ticked in the list.
+    QList<QUrl> CheckedBooks() const;
+    // The address books found, ticked where they were ticked before.
+    void ShowBooks(const QList<tmf::dav::DavCollection>& books);
+    // An error in the log, or a certificate to accept in its place; an
+    // accepted certificate repeats the work given.
+    void ShowFailure(const tmf::dav::DavError& error, Work retry = Work::None);
+
+public slots:
+    void FormShow();
+    void BtnPruefenClick();
+    void BtnAbgleichenClick();
+    void BtnSchliessenClick();
+    void BtnDateiClick();
+    void BtnAnnehmenClick();
+    void BtnAblehnenClick();
+
+signals:
+    // After a run has ended and the main window shows the current file again.
+    void runFinished(const tmf::dav::ContactSyncResult& result);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+
+    void RefillControls();
+    // The account as typed, after the question about plain http where it
+    // is needed; nothing when it cannot be used.
+    std::optional<tmf::dav::Account> TypedAccount();
+    void NewClient(const tmf::dav::Account& account);
+    void SaveAccount(bool withBooks);
+    void SetBusy(Work work);
+    void Report(const QString& text);
+    void DiscoveryDone(const tmf::dav::DiscoveryResult& result);
+    // The name the list shows for an address book's URL.
+    QString BookName(const QString& url) const;
+    void RunProgress(const tmf::dav::SyncProgress& progress);
+    void RunDone(const tmf::dav::ContactSyncResult& result);
+    // The entry table as it was before a run, for a run that did not leave
+    // the current file in it.
+    struct TableBefore {
+        tmf::EntryTableType table;
+        tmf::TableContent content;
+        std::int32_t count;
+        std::int32_t modified;
+    };
+    void ShowCurrentFileAgain(const tmf::dav::ContactSyncResult& result);
+
+    Work busy_ = Work::None;
+    std::unique_ptr<tmf::dav::DavClient> client_;
+    tmf::dav::ContactSyncRun* run_ = nullptr;
+    std::optional<tmf::TableOperation> tableBusy_;
+    std::optional<TableBefore> before_;
+    std::string runTarget_;
+    // The plain-http acceptance belongs to one server address only.
+    QString plainHttpServer_;
+    QString handedPassword_;
+    tmf::dav::UntrustedCertificate certificate_;
+    Work retry_ = Work::None;
+    // Answers that arrive after the dialog has begun to go away are dropped.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};

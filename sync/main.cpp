@@ -1,0 +1,156 @@
+// termif98-sync: the address-book sync of Termifolio98 in a terminal, for
+// timers. QtCore and QtNetwork only; the protocol and the decisions are the
+// ones the windows use.
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <cstdio>
+
+#include "CliPlatform.h"
+#include "ContactSyncRun.h"
+#include "Discovery.h"
+#include "FileIo.h"
+#include "ListFiles.h"
+#include "PasswordCommand.h"
+#include "State.h"
+#include "SyncLock.h"
+#include "SyncOptions.h"
+
+using namespace tmf;
+using namespace tmf::dav;
+using namespace tmf::sync;
+
+namespace {
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitLocked = 3;
+
+void Out(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void Err(const QString& text) {
+    std::fflush(stdout);
+    const QByteArray bytes = (QStringLiteral("termif98-sync: ") + text + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
+}
+
+int Usage(const QString& text) {
+    Err(text + QStringLiteral("\nHilfe mit: termif98-sync --help"));
+    return kExitUsage;
+}
+
+// The current file of the check list, as the windowed program last left it.
+QString CurrentFileOfCheckList() {
+    const auto data = ReadWholeFile(DataDir + kCheckListFileName);
+    if (!data) return {};
+    const auto lines = SplitCrLfLines(*data);
+    if (lines.size() <= static_cast<std::size_t>(kSettingsLineCount)) return {};
+    return QString::fromStdString(DecodeListLine(lines[kSettingsLineCount]));
+}
+
+// What the user can do about a refused certificate, at a terminal.
+QString CertificateHint(const DavError& e) {
+    if (e.kind != DavErrorKind::TlsUntrusted && e.kind != DavErrorKind::TlsPinMismatch) return {};
+    return QStringLiteral("Prüfen Sie den Fingerabdruck (etwa am Server mit: openssl x509 -noout -fingerprint "
+                          "-sha256 -in ZERTIFIKAT) und nehmen Sie ihn an mit:\n  termif98-sync --zertifikat %1\n")
+        .arg(FormatFingerprint(e.certificate.sha256));
+}
+
+DiscoveryResult RunDiscovery(DavClient& client) {
+    DiscoveryResult result;
+    QEventLoop loop;
+    Discover(client, [&](const DiscoveryResult& r) {
+        result = r;
+        loop.quit();
+    });
+    loop.exec();
+    return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    cli::TerminalPlatform platform;
+    platform.install();
+
+    SyncCommand command;
+    if (const QString error = ParseSyncCommand(QCoreApplication::arguments(), command); !error.isEmpty())
+        return Usage(error);
+    if (command.help) {
+        Out(QString::fromUtf8(kSyncHelp));
+        return 0;
+    }
+    if (command.version) {
+        Out(QStringLiteral("termif98-sync %1\n").arg(QLatin1String(kVersionText)));
+        return 0;
+    }
+
+    DataDir = cli::FindDataFolder();
+    // The windowed program may hold the same file and write it back; the
+    // lock is taken before anything goes to the server.
+    DataFolderLock lock;
+    std::string why;
+    switch (TakeDataFolderLock(lock, DataDir, "termif98-sync", &why)) {
+        case LockOutcome::Taken: break;
+        case LockOutcome::Held:
+            Err(QStringLiteral("Termifolio98 arbeitet gerade mit den Daten in %1.\nEs wird nichts abgeglichen; "
+                               "beenden Sie das Programm und versuchen Sie es erneut.")
+                    .arg(QString::fromStdString(DataDir)));
+            return kExitLocked;
+        case LockOutcome::Failed:
+            Err(QStringLiteral("Die Sperrdatei in %1 kann nicht angelegt werden: %2\nEs wird nichts abgeglichen.")
+                    .arg(QString::fromStdString(DataDir), QString::fromStdString(why)));
+            return kExitFailed;
+    }
+
+    SyncSettings settings = MergeSettings(LoadSyncSettings(), command);
+    if (settings.target.isEmpty()) settings.target = CurrentFileOfCheckList();
+    if (settings.server.isEmpty()) return Usage(QStringLiteral("Welcher Server? Geben Sie --server URL an."));
+    if (settings.target.isEmpty() && !command.discover)
+        return Usage(QStringLiteral("Welche Termindatei? Geben Sie --in DATEI.tmf an."));
+    SaveSyncSettings(settings);
+
+    Account account{settings.server, settings.user, settings.allowPlainHttp};
+    PasswordCommand passwords(settings.passwordCommand);
+    IniCertificatePins pins;
+    DavClient client(account, passwords, pins);
+    if (!command.fingerprint.isEmpty()) client.setAcceptedFingerprints({ParseFingerprint(command.fingerprint)});
+
+    QList<QUrl> books;
+    for (const QString& b : settings.addressBooks) books << QUrl(b);
+    if (books.isEmpty() || command.discover) {
+        const DiscoveryResult found = RunDiscovery(client);
+        if (found.error || found.addressBooks.isEmpty()) {
+            Err(found.error ? found.error.message
+                            : QStringLiteral("Auf %1 wurde kein Adreßbuch gefunden.").arg(settings.server));
+            Out(CertificateHint(found.error));
+            return kExitFailed;
+        }
+        Out(QStringLiteral("Adreßbücher auf %1:\n").arg(ServerUrl(settings.server).host()));
+        for (const DavCollection& c : found.addressBooks)
+            Out(QStringLiteral("  %1  %2\n").arg(c.displayName, c.url.toString()));
+        if (command.discover) return 0;
+        // Kept, so that the next run asks only the books themselves.
+        for (const DavCollection& c : found.addressBooks) {
+            books << c.url;
+            settings.addressBooks << c.url.toString();
+        }
+        SaveSyncSettings(settings);
+        Out(QStringLiteral("(gemerkt; andere wählen Sie mit --adressbuch)\n\n"));
+    }
+
+    ContactSyncOptions options;
+    options.target = settings.target;
+    options.addressBooks = books;
+    options.dataFolder = QString::fromStdString(DataDir);
+    platform.setFile({});
+    const ContactSyncResult result = RunContactSync(client, options);
+    Out(result.summary);
+    for (const BookFailure& f : result.failures) Out(CertificateHint(f.error));
+    Out(QStringLiteral("Anfragen an den Server: %1\n").arg(result.requests));
+    return result.ok ? 0 : kExitFailed;
+}

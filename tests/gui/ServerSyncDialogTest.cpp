@@ -1,0 +1,338 @@
+// "Server-Abgleich ..." from the grid's popup menu, driven like a user
+// against a real Radicale on this computer: the account typed in, the
+// connection checked, an address book ticked, the run, and what ends up in
+// the table, the grid and the file.
+#include <QDirIterator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QSslCertificate>
+#include <QTest>
+
+#include "AbgleichFrm.h"
+#include "FileIo.h"
+#include "PlatformTestSupport.h"
+#include "ProgramFixture.h"
+#include "RadicaleServer.h"
+#include "ServerSyncSupport.h"
+#include "SyncSettings.h"
+
+using namespace tmf;
+using test::EntrySpec;
+using test::RadicaleServer;
+
+namespace {
+
+const QString kUser = "anna";
+const QString kPassword = "geheim";
+
+}  // namespace
+
+class ServerSyncDialog : public test::ProgramTest {
+protected:
+    static void SetUpTestSuite() {
+        server = new RadicaleServer({{kUser.toStdString(), kPassword.toStdString()}});
+        std::string why;
+        if (!server->Start(&why)) {
+            startFailure = why;
+            return;
+        }
+        const QString base = QString::fromStdString(server->url());
+        test::MakeAddressBook(base, kUser, kPassword, "familie", "Familie");
+        test::MakeAddressBook(base, kUser, kPassword, "arbeit", "Arbeit");
+        const QString familie = base + kUser + "/familie/";
+        test::PutContact(familie, kUser, kPassword, "adam.vcf", test::Card("adam", "Adam", "Berta", "1970-03-15"));
+        test::PutContact(familie, kUser, kPassword, "berg.vcf", test::Card("berg", "Berg", "Karl", "1950-12-24"));
+        test::PutContact(base + kUser + "/arbeit/", kUser, kPassword, "ruhig.vcf",
+                         test::Card("ruhig", "Ruhig", "Otto", "1960-03-20"));
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(startFailure.empty()) << startFailure;
+        ProgramTest::SetUp();
+        dav::SaveSyncSettings({});
+        current = data + "Familie.tmf";
+        test::WriteAppointmentFileBytes(
+            current, test::AppointmentFileBytes({{"Karl", "Berg", "24.12.1950", "Geburtstag"}}, "07.12.2026", 0, 2));
+        WriteCheckList({current}, /*atStart=*/false);
+        ASSERT_TRUE(Start());
+        main = program->GebF.get();
+        main->show();
+        platform.clearRecords();
+    }
+
+    // Opens the dialog as the popup menu does and gives it a password
+    // store and question this test scripts.
+    TAbgleichF* Open() {
+        auto* menu = main->findChild<QMenu*>("PopupMenu1");
+        auto* action = menu ? menu->findChild<QAction*>("ServerAbgleich") : nullptr;
+        if (!action) {
+            for (QAction* a : menu->actions())
+                if (a->objectName() == "ServerAbgleich") action = a;
+        }
+        EXPECT_NE(action, nullptr);
+        if (!action) return nullptr;
+        action->trigger();
+        auto* dialog = main->findChild<TAbgleichF*>("AbgleichF");
+        EXPECT_NE(dialog, nullptr);
+        if (!dialog) return nullptr;
+        dialog->passwords = std::make_unique<qt::KeychainPassword>(
+            question.port(), std::make_unique<test::FakeSecretStore>(store));
+        dialog->pins = std::make_unique<dav::MemoryCertificatePins>();
+        dialog->limits.timeoutMs = 10000;
+        return dialog;
+    }
+
+    template <class T>
+    T* Find(TAbgleichF* d, const char* name) {
+        T* w = d->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    void TypeAccount(TAbgleichF* d, const QString& server, const QString& password) {
+        Find<QLineEdit>(d, "EditServer")->clear();
+        QTest::keyClicks(Find<QLineEdit>(d, "EditServer"), server);
+        Find<QLineEdit>(d, "EditBenutzer")->clear();
+        QTest::keyClicks(Find<QLineEdit>(d, "EditBenutzer"), kUser);
+        QTest::keyClicks(Find<QLineEdit>(d, "EditPasswort"), password);
+    }
+
+    bool Click(TAbgleichF* d, const char* button) {
+        QTest::mouseClick(Find<QPushButton>(d, button), Qt::LeftButton);
+        return QTest::qWaitFor([d] { return !d->Busy(); }, 30000);
+    }
+
+    QStringList Books(TAbgleichF* d) {
+        QStringList names;
+        auto* list = Find<QListWidget>(d, "ListAdressbuecher");
+        for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
+        return names;
+    }
+
+    void Tick(TAbgleichF* d, const QString& name) {
+        auto* list = Find<QListWidget>(d, "ListAdressbuecher");
+        const auto found = list->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << name.toStdString();
+        found.first()->setCheckState(Qt::Checked);
+    }
+
+    QString Memo(TAbgleichF* d) { return Find<QPlainTextEdit>(d, "MemoProtokoll")->toPlainText(); }
+
+    static std::vector<std::string> Names(const FileView& v) {
+        std::vector<std::string> names;
+        for (int r = 1; r <= v.count; ++r)
+            names.push_back(v.rows[static_cast<std::size_t>(r)][Vorname].asText() + " " +
+                            v.rows[static_cast<std::size_t>(r)][Nachname].asText() + " " +
+                            v.rows[static_cast<std::size_t>(r)][TerminAm].asText());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    void AddUnsavedEntry() {
+        EntryCount = 2;
+        ResizeEntryTable(2);
+        EntryTable.row(2) = test::MakeRow({"Neu", "Eintrag", "01.02.2003"});
+        Modified = 1;
+    }
+
+    QString Base() const { return QString::fromStdString(server->url()); }
+
+    static RadicaleServer* server;
+    static std::string startFailure;
+    std::string current;
+    TGebF* main = nullptr;
+    test::FakeSecretStore::Shared store;
+    test::ScriptedQuestion question;
+};
+
+RadicaleServer* ServerSyncDialog::server = nullptr;
+std::string ServerSyncDialog::startFailure;
+
+TEST_F(ServerSyncDialog, FindsTheAddressBooksAndBringsTheTickedOneIntoTheCurrentFile) {
+    TAbgleichF* d = Open();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_FALSE(d->isModal()) << "the program must stay usable";
+    EXPECT_EQ(Find<QLineEdit>(d, "EditDatei")->text().toStdString(), current);
+    TypeAccount(d, Base(), kPassword);
+
+    ASSERT_TRUE(Click(d, "BtnPruefen"));
+    EXPECT_EQ(Books(d), (QStringList{"Arbeit", "Familie"})) << Memo(d).toStdString();
+    EXPECT_EQ(Find<QLabel>(d, "LabelStatus")->text(), "2 Adreßbücher gefunden.");
+    Tick(d, "Familie");
+    ASSERT_TRUE(Click(d, "BtnAbgleichen"));
+
+    EXPECT_EQ(Names(ReadBack(current)),
+              (std::vector<std::string>{"Berta Adam 15.03.1970", "Karl Berg 24.12.1950"}))
+        << Memo(d).toStdString();
+    EXPECT_EQ(EntryCount, 2) << "the table shows the file as the run saved it";
+    EXPECT_EQ(Modified, 0);
+    auto* sg = main->findChild<QTableView*>("SG");
+    EXPECT_EQ(sg->model()->rowCount(), 2);
+    EXPECT_EQ(Find<QLabel>(d, "LabelStatus")->text(), "Abgleich beendet.");
+    EXPECT_FALSE(Memo(d).isEmpty());
+
+    // The account is kept for the next time, the password only in the store.
+    const dav::SyncSettings kept = dav::LoadSyncSettings();
+    EXPECT_EQ(kept.server, Base());
+    EXPECT_EQ(kept.user, kUser);
+    EXPECT_EQ(kept.addressBooks, QStringList{Base() + "anna/familie/"});
+    EXPECT_EQ(kept.target.toStdString(), current);
+    ASSERT_FALSE(store.writes.empty());
+    EXPECT_EQ(store.writes.back().second, kPassword);
+    const QString settingsFolder = QFileInfo(QSettings(QSettings::IniFormat, QSettings::UserScope, "x").fileName()).path();
+    for (const QString& folder : {settingsFolder, QString::fromStdString(dir.path())}) {
+        QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            EXPECT_EQ(ReadWholeFile(file.toStdString()).value_or("").find("geheim"), std::string::npos)
+                << "the password is in " << file.toStdString();
+        }
+    }
+    EXPECT_TRUE(question.prompts.empty());
+}
+
+TEST_F(ServerSyncDialog, AWrongPasswordIsAskedForAgainAndOnlyTheRightOneIsStored) {
+    TAbgleichF* d = Open();
+    ASSERT_NE(d, nullptr);
+    TypeAccount(d, Base(), "falsch");
+    question.answers = {kPassword};
+    ASSERT_TRUE(Click(d, "BtnPruefen"));
+    EXPECT_EQ(Books(d), (QStringList{"Arbeit", "Familie"})) << Memo(d).toStdString();
+    ASSERT_EQ(question.prompts.size(), 1u);
+    EXPECT_TRUE(question.prompts[0].startsWith("Der Server hat das Passwort abgelehnt.")) << question.prompts[0].toStdString();
+    ASSERT_EQ(store.writes.size(), 1u);
+    EXPECT_EQ(store.writes[0].second, kPassword);
+
+    // Cancelled: the check ends with a message, not with a hang.
+    Find<QLineEdit>(d, "EditPasswort")->setText("auchfalsch");
+    question.answers = {std::nullopt};
+    ASSERT_TRUE(Click(d, "BtnPruefen"));
+    EXPECT_EQ(Find<QLabel>(d, "LabelStatus")->text(), "Keine Verbindung.");
+    EXPECT_FALSE(Memo(d).isEmpty());
+}
+
+TEST_F(ServerSyncDialog, AChangedCurrentFileIsOfferedForSavingBeforeTheRun) {
+    TAbgleichF* d = Open();
+    ASSERT_NE(d, nullptr);
+    TypeAccount(d, Base(), kPassword);
+    ASSERT_TRUE(Click(d, "BtnPruefen"));
+    Tick(d, "Familie");
+    AddUnsavedEntry();
+    platform.queueAnswer(Answer::Yes);
+    ASSERT_TRUE(Click(d, "BtnAbgleichen"));
+    ASSERT_EQ(platform.questions.size(), 1u);
+    EXPECT_EQ(platform.questions[0], "->" + current + " Datei wurde geändert !\r\nABSPEICHERN ?");
+    EXPECT_EQ(Names(ReadBack(current)), (std::vector<std::string>{"Berta Adam 15.03.1970", "Karl Berg 24.12.1950",
+                                                                   "Neu Eintrag 01.02.2003"}));
+}
+
+TEST_F(ServerSyncDialog, ARunIntoAnotherFileGivesTheCurrentFileItsUnsavedEntriesBack) {
+    const std::string other = data + "Arbeit.tmf";
+    test::WriteAppointmentFileBytes(other, test::AppointmentFileBytes(std::vector<EntrySpec>{}, "07.12.2026"));
+    const std::string before = ReadWholeFile(current).value_or("");
+    TAbgleichF* d = Open();
+    ASSERT_NE(d, nullptr);
+    TypeAccount(d, Base(), kPassword);
+    ASSERT_TRUE(Click(d, "BtnPruefen"));
+    Tick(d, "Arbeit");
+    platform.queueFile(other);
+    QTest::mouseClick(Find<QPushButton>(d, "BtnDatei"), Qt::LeftButton);
+    EXPECT_EQ(Find<QLineEdit>(d, "EditDatei")->text().toStdString(), other);
+
+    AddUnsavedEntry();
+    platform.queueAnswer(Answer::No);
+    ASSERT_TRUE(Click(d, "BtnAbgleichen"));
+    EXPECT_EQ(Names(ReadBack(other)), std::vector<std::string>{"Otto Ruhig 20.03.1960"}) << Memo(d).toStdString();
+    EXPECT_EQ(ReadWholeFile(current).value_or(""), before);
+    // The main window still shows the current file, with the entry the user
+    // chose not to save yet.
+    EXPECT_EQ(EntryCount, 2);
+    EXPECT_EQ(Modified, 1);
+    EXPECT_EQ(EntryTable(Vorname, 2).asText(), "Neu");
+    EXPECT_EQ(main->findChild<QTableView*>("SG")->model()->rowCount(), 2);
+}
+
+TEST_F(ServerSyncDialog, NoRunWhileTheTableIsBusyAndNoPlainPasswordToAnotherComputerUnasked) {
+    dav::SyncSettings s;
+    s.server = Base();
+    s.user = kUser;
+    s.addressBooks = {Base() + "anna/familie/"};
+    dav::SaveSyncSettings(s);
+    TAbgleichF* d = Open();
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(Books(d), QStringList{Base() + "anna/familie/"}) << "the kept address books come back ticked";
+    {
+        TableOperation checkRunning;
+        QTest::mouseClick(Find<QPushButton>(d, "BtnAbgleichen"), Qt::LeftButton);
+    }
+    EXPECT_FALSE(d->Busy());
+    EXPECT_EQ(platform.beeps, 1);
+    EXPECT_EQ(Find<QLabel>(d, "LabelStatus")->text(), "Die Prüfung läuft noch; danach abgleichen.");
+    EXPECT_EQ(Names(ReadBack(current)), std::vector<std::string>{"Karl Berg 24.12.1950"});
+
+    TypeAccount(d, "http://dav.example.invalid/", "");
+    platform.queueAnswer(Answer::No);
+    ASSERT_TRUE(Click(d, "BtnPruefen"));
+    ASSERT_EQ(platform.questions.size(), 1u);
+    EXPECT_EQ(platform.questions[0],
+              "Die Verbindung zu dav.example.invalid ist nicht verschlüsselt (http://).\r\n"
+              "Das Passwort geht lesbar über das Netz.\r\n\r\nTrotzdem verbinden ?");
+    EXPECT_EQ(Find<QLabel>(d, "LabelStatus")->text(), "Keine unverschlüsselte Verbindung.");
+    EXPECT_FALSE(dav::LoadSyncSettings().allowPlainHttp);
+}
+
+TEST_F(ServerSyncDialog, AnUnknownCertificateIsShownWithItsFingerprintAndPinnedOnlyWhenAccepted) {
+    RadicaleServer tls({{kUser.toStdString(), kPassword.toStdString()}});
+    std::string why;
+    ASSERT_TRUE(tls.UseTls(&why)) << why;
+    ASSERT_TRUE(tls.Start(&why)) << why;
+    const auto certificates = QSslCertificate::fromPath(QString::fromStdString(tls.certificateFile()));
+    ASSERT_EQ(certificates.size(), 1);
+    const QByteArray sha256 = certificates.first().digest(QCryptographicHash::Sha256);
+
+    TAbgleichF* d = Open();
+    ASSERT_NE(d, nullptr);
+    TypeAccount(d, QString::fromStdString(tls.url()), kPassword);
+    ASSERT_TRUE(Click(d, "BtnPruefen"));
+    ASSERT_TRUE(Find<QWidget>(d, "GroupZertifikat")->isVisible()) << Memo(d).toStdString();
+    EXPECT_EQ(Find<QLabel>(d, "LabelFingerabdruck")->text().replace('\n', ':'), dav::FormatFingerprint(sha256));
+    EXPECT_FALSE(d->pins->pinned("127.0.0.1", tls.port())) << "pinned before the user said so";
+
+    // Refused: nothing pinned, the next check asks again.
+    QTest::mouseClick(Find<QPushButton>(d, "BtnAblehnen"), Qt::LeftButton);
+    EXPECT_FALSE(Find<QWidget>(d, "GroupZertifikat")->isVisible());
+    EXPECT_FALSE(d->pins->pinned("127.0.0.1", tls.port()));
+    ASSERT_TRUE(Click(d, "BtnPruefen"));
+    ASSERT_TRUE(Find<QWidget>(d, "GroupZertifikat")->isVisible());
+    ASSERT_TRUE(Click(d, "BtnAnnehmen"));
+    EXPECT_EQ(d->pins->pinned("127.0.0.1", tls.port()), sha256);
+    EXPECT_EQ(Find<QLabel>(d, "LabelStatus")->text(), "Kein Adreßbuch gefunden.") << Memo(d).toStdString();
+
+    // A server that shows another certificate later is refused with the
+    // message that says so; taking the new one is a decision of its own.
+    const QByteArray earlier(32, '\x11');
+    d->pins->pin("127.0.0.1", tls.port(), earlier);
+    platform.clearRecords();
+    ASSERT_TRUE(Click(d, "BtnPruefen"));
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].kind, MessageKind::Error);
+    EXPECT_NE(platform.messages[0].text.find("hat sich geändert!"), std::string::npos) << platform.messages[0].text;
+    EXPECT_NE(platform.messages[0].text.find(dav::FormatFingerprint(earlier).toStdString()), std::string::npos);
+    EXPECT_EQ(Find<QLabel>(d, "LabelStatus")->text(), "Keine Verbindung.");
+    ASSERT_TRUE(Find<QWidget>(d, "GroupZertifikat")->isVisible());
+    EXPECT_EQ(Find<QGroupBox>(d, "GroupZertifikat")->title(), "Zertifikat geändert !");
+    EXPECT_EQ(Find<QLabel>(d, "LabelFingerabdruck")->text().replace('\n', ':'), dav::FormatFingerprint(sha256));
+    EXPECT_TRUE(Find<QPushButton>(d, "BtnAblehnen")->hasFocus() || !d->isActiveWindow());
+    QTest::mouseClick(Find<QPushButton>(d, "BtnAblehnen"), Qt::LeftButton);
+    EXPECT_EQ(d->pins->pinned("127.0.0.1", tls.port()), earlier);
+    EXPECT_NE(Memo(d).indexOf("hat sich geändert!"), -1);
+}
