@@ -9,18 +9,20 @@
 
 namespace tmf::sync {
 
-using DataFolderLock = tmf::cli::DataLock;
+using DataFolderLock = tmf::DataLock;
 
 enum class LockOutcome { Taken, Held, Failed };
 
 // Takes the lock of dataDir into lock; why says what failed.
 inline LockOutcome TakeDataFolderLock(DataFolderLock& lock, const std::string& dataDir, const std::string& program,
                                       std::string* why) {
-    switch (lock.take(dataDir, program, why)) {
+    IoError error;
+    switch (lock.take(dataDir, program, &error)) {
         case DataFolderLock::Result::Taken: return LockOutcome::Taken;
         case DataFolderLock::Result::Held: return LockOutcome::Held;
         case DataFolderLock::Result::Failed: break;
     }
+    if (why) *why = error.reason;
     return LockOutcome::Failed;
 }
 
