@@ -216,6 +216,13 @@ void TAbgleichF::DiscoveryDone(const dav::DiscoveryResult& result) {
     SetBusy(Work::None);
     ui->ProgressBar1->setRange(0, 1);
     ui->ProgressBar1->setValue(0);
+    if (result.error.kind == dav::DavErrorKind::NotACollection) {
+        // The server answered; it just has nothing to offer at that address.
+        ShowBooks({});
+        ui->LabelStatus->setText(Books(0));
+        ShowFailure(result.error);
+        return;
+    }
     if (result.error) {
         ui->LabelStatus->setText(QStringLiteral("Keine Verbindung."));
         ShowFailure(result.error, Work::Discovering);
