@@ -48,7 +48,7 @@ TAbgleichF::TAbgleichF(QWidget* parent) : QDialog(parent), ui(new Ui::TAbgleichF
     ui->setupUi(this);
     setObjectName("AbgleichF");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(400, 372);
+    setFixedSize(400, 400);
     ui->ListAdressbuecher->setUniformItemSizes(true);
     ui->ListAdressbuecher->setStyleSheet("QListWidget::item { height: 15px; }");
     ui->LabelFingerabdruck->setFont(QFont(QStringLiteral("Liberation Mono"), 8));
