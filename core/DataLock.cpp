@@ -44,8 +44,8 @@ DataLock::Result DataLock::take(const std::string& dataDir, std::string_view pro
     const auto folder = ResolveForWriting(dataDir, error);
     if (!folder) return Result::Failed;
     const std::string path = *folder + "/" + kDataLockFileName;
-    // Each round ends with the lock or with a lock file that the holder
-    // before removed while this one waited on it; that holder is gone then.
+    // A round goes on to the next only when the file it opened was removed
+    // by its holder in between; the next round opens the file now there.
     for (int round = 0; round < 1000; ++round) {
         // 0600: another user who could open it could lock it and keep the
         // program from starting.

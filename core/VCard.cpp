@@ -12,7 +12,7 @@
 namespace tmf {
 namespace {
 
-// The year that writer puts in place of one it does not know.
+// The year Apple's address book writes in place of one it does not know.
 constexpr int kStandInYear = 1604;
 
 using vcard::Parameter;
@@ -198,9 +198,10 @@ struct Collector {
         date.birthday = birthday;
         date.property = p.name;
         if (!HasParameter(p, "VALUE", "TEXT")) date.day = ParseVCardDate(Trim(Text(p)));
-        // That writer marks a day without a year with a stand-in year and
-        // this parameter; other programs pass the year on and lose the
-        // parameter, and no one reminds of a date of 1604.
+        // Apple marks a day without a year with a stand-in year and this
+        // parameter (whatever year it names); programs that pass such a
+        // card on may lose the parameter, and no one reminds of a date of
+        // 1604.
         if (date.day && (HasParameterNamed(p, "X-APPLE-OMIT-YEAR") || date.day->year == kStandInYear)) date.day->year = 0;
         return date;
     }

@@ -48,7 +48,7 @@ TAbgleichF::TAbgleichF(QWidget* parent) : QDialog(parent), ui(new Ui::TAbgleichF
     ui->setupUi(this);
     setObjectName("AbgleichF");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(400, 372);
+    setFixedSize(400, 400);
     ui->ListAdressbuecher->setUniformItemSizes(true);
     ui->ListAdressbuecher->setStyleSheet("QListWidget::item { height: 15px; }");
     ui->LabelFingerabdruck->setFont(QFont(QStringLiteral("Liberation Mono"), 8));
@@ -216,6 +216,13 @@ void TAbgleichF::DiscoveryDone(const dav::DiscoveryResult& result) {
     SetBusy(Work::None);
     ui->ProgressBar1->setRange(0, 1);
     ui->ProgressBar1->setValue(0);
+    if (result.error.kind == dav::DavErrorKind::NotACollection) {
+        // The server answered; it just has nothing to offer at that address.
+        ShowBooks({});
+        ui->LabelStatus->setText(Books(0));
+        ShowFailure(result.error);
+        return;
+    }
     if (result.error) {
         ui->LabelStatus->setText(QStringLiteral("Keine Verbindung."));
         ShowFailure(result.error, Work::Discovering);

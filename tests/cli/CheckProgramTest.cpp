@@ -5,9 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
+#include <thread>
 
 #include "CheckRun.h"
+#include "DataLock.h"
 #include "EngineFixture.h"
 #include "ListFiles.h"
 #include "ProgramRunner.h"
@@ -261,17 +265,24 @@ TEST_F(CheckProgram, StampingWritesTheBytesTheWindowedCheckWrites) {
 TEST_F(CheckProgram, StampingIsRefusedWhileTheWindowedProgramHoldsTheData) {
     const std::string file = MakeFile("Haupt.tmf", kEveryKind, "10.06.2024");
     WriteCheckList({file});
-    dir.write("daten/.termif98.lock", std::to_string(getpid()) + "\nTermif98\nhost\n");
-    const auto before = FolderSnapshot(dir.path());
+    {
+        // This process stands for the windowed program.
+        DataLock windowed;
+        ASSERT_EQ(windowed.take(DataDir, kWindowedProgramName), DataLock::Result::Taken);
+        const auto before = FolderSnapshot(dir.path());
+        const auto started = std::chrono::steady_clock::now();
+        const ProgramRun refused = Run({"-s"});
+        EXPECT_EQ(refused.status, 3);
+        EXPECT_NE(refused.err.find("Termifolio98 arbeitet gerade mit den Daten"), std::string::npos);
+        EXPECT_EQ(refused.out, "");
+        EXPECT_EQ(FolderSnapshot(dir.path()), before);
+        // It runs for hours: no use waiting for it.
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(kDataLockWaitMs));
+    }
 
-    const ProgramRun refused = Run({"-s"});
-    EXPECT_EQ(refused.status, 3);
-    EXPECT_NE(refused.err.find("Termifolio98 arbeitet gerade mit den Daten"), std::string::npos);
-    EXPECT_EQ(refused.out, "");
-    EXPECT_EQ(FolderSnapshot(dir.path()), before);
-
-    // A lock left by a program that ended is taken over, and given back.
-    dir.write("daten/.termif98.lock", "2147483646\nTermif98\nhost\n");
+    // A lock file left by a program that ended holds nothing, whatever it
+    // says; it is taken, and given back.
+    dir.write("daten/.termif98.lock", std::to_string(getpid()) + "\nTermifolio98\nhost\n");
     const ProgramRun taken = Run({"-s", "-d", "15.06.2024"});
     EXPECT_EQ(taken.status, 0) << taken.err;
     EXPECT_EQ(ReadOnDisk(file).lastCheck(), "15.06.2024");
@@ -284,6 +295,34 @@ TEST_F(CheckProgram, StampingIsRefusedWhileTheWindowedProgramHoldsTheData) {
     EXPECT_EQ(failed.status, 1);
     EXPECT_NE(failed.err.find("Die Sperrdatei in " + DataDir + " kann nicht angelegt werden"), std::string::npos);
     EXPECT_EQ(FolderSnapshot(dir.path()), unlocked);
+}
+
+TEST_F(CheckProgram, AnotherStampingRunIsWaitedForAFewSeconds) {
+    const std::string file = MakeFile("Haupt.tmf", kEveryKind, "10.06.2024");
+    WriteCheckList({file});
+    // This process stands for another termif98-check: first one that is
+    // done in a moment, then one that does not end.
+    auto other = std::make_unique<DataLock>();
+    ASSERT_EQ(other->take(DataDir, kCheckProgramName), DataLock::Result::Taken);
+    std::thread done([&other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        other.reset();
+    });
+    const ProgramRun waited = Run({"-s", "-d", "15.06.2024"});
+    done.join();
+    EXPECT_EQ(waited.status, 0) << waited.err;
+    EXPECT_EQ(ReadOnDisk(file).lastCheck(), "15.06.2024");
+
+    DataLock stuck;
+    ASSERT_EQ(stuck.take(DataDir, kCheckProgramName), DataLock::Result::Taken);
+    const auto before = FolderSnapshot(dir.path());
+    const ProgramRun refused = Run({"-s", "-d", "16.06.2024"});
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_NE(refused.err.find("Ein anderer Aufruf von termif98-check (Prozeß " + std::to_string(getpid()) +
+                               ") arbeitet gerade mit den Daten in " + DataDir),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(FolderSnapshot(dir.path()), before);
 }
 
 TEST_F(CheckProgram, WrongCallsAreRefusedInGermanWithoutLooking) {

@@ -1,6 +1,7 @@
 // termif98-check --vcard ... --in ... and --ics ...: the import and the
 // export of the windowed program's popup menu, from a terminal.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -60,6 +61,63 @@ TEST_F(ExchangeOptions, ImportIntoAShortOrMissingFileOrWithWrongOptionsWritesNot
     EXPECT_EQ(Run({"--vcard", vcf}).status, 2);
     EXPECT_EQ(Run({"--vcard", vcf, "--in", target, "--ics", "x.ics"}).status, 2);
     EXPECT_EQ(FolderSnapshot(dir.path()), before);
+}
+
+TEST_F(ExchangeOptions, SomethingAtTheNameThatIsNoFileIsSaidForWhatItIs) {
+    const struct {
+        const char* name;
+        void (*make)(const std::string& at);
+        const char* says;
+    } cases[] = {
+        {"Rohr.tmf", [](const std::string& at) { ::mkfifo(at.c_str(), 0600); },
+         "konnte nicht geladen werden !\nDer Name bezeichnet keine gewöhnliche Datei, sondern eine Pipe, ein Gerät oder "
+         "einen Socket."},
+        {"Ordner.tmf", [](const std::string& at) { std::filesystem::create_directory(at); },
+         "konnte nicht geladen werden !\nDer Name bezeichnet einen Ordner."},
+        {"Weg.tmf", [](const std::string& at) { std::filesystem::create_symlink(at + ".fehlt", at); },
+         "konnte nicht geladen werden !\nDer Name ist eine symbolische Verknüpfung, deren Ziel fehlt."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string at = DataDir + c.name;
+        c.make(at);
+        const auto before = FolderSnapshot(dir.path());
+        for (const std::vector<std::string>& call : {std::vector<std::string>{"--vcard", vcf, "--in", at},
+                                                     std::vector<std::string>{"--ics", scratch.path() + "x.ics", at}}) {
+            const ProgramRun run = Run(call);
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.err, at + " " + c.says + "\n");
+        }
+        EXPECT_EQ(FolderSnapshot(dir.path()), before);
+    }
+}
+
+TEST_F(ExchangeOptions, TwoImportsAtOnceBothLandInTheFile) {
+    // Enough contacts that the two runs overlap.
+    std::vector<std::string> cards(2);
+    for (int run = 0; run < 2; ++run) {
+        for (int i = 0; i < 3000; ++i)
+            cards[run] += "BEGIN:VCARD\r\nN:Lauf" + std::to_string(run) + ";Nr" + std::to_string(i) +
+                          "\r\nBDAY:1970-01-" + (i % 28 < 9 ? "0" : "") + std::to_string(i % 28 + 1) + "\r\nEND:VCARD\r\n";
+        ASSERT_TRUE(WriteFileAtomically(scratch.path() + std::to_string(run) + ".vcf", cards[run]));
+    }
+    const auto runs = RunAtOnce(program,
+                                {{"--vcard", scratch.path() + "0.vcf", "--in", target},
+                                 {"--vcard", scratch.path() + "1.vcf", "--in", target}},
+                                scratch.path());
+    int imported = 0;
+    for (const ProgramRun& run : runs) {
+        // The one that found the file taken waits for it (or, after a long
+        // wait, says so and leaves the file alone).
+        ASSERT_TRUE(run.status == 0 || run.status == 3) << run.err;
+        if (run.status == 0) {
+            EXPECT_NE(run.out.find("3000 Einträge hinzugefügt"), std::string::npos) << run.out;
+            imported += 3000;
+        }
+    }
+    ASSERT_EQ(LoadAppointmentFile(target, "Alles"), LoadResult::Loaded);
+    EXPECT_EQ(EntryCount, 1 + imported);
+    EXPECT_FALSE(FileExists(DataDir + ".termif98.lock"));
 }
 
 TEST_F(ExchangeOptions, IcsWritesTheGivenFileOrTheCurrentFileOfTheCheckList) {

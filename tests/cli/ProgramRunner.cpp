@@ -20,14 +20,14 @@ std::string ReadAll(const std::string& path) {
 
 }  // namespace
 
-ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& folder) {
-    const std::string outPath = folder + ".stdout", errPath = folder + ".stderr";
+namespace {
+
+pid_t Start(const std::string& program, const std::vector<std::string>& arguments, const std::string& outPath,
+            const std::string& errPath) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    ProgramRun run;
     const pid_t pid = fork();
     if (pid == 0) {
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -36,6 +36,11 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
         execv(program.c_str(), argv.data());
         _exit(127);
     }
+    return pid;
+}
+
+ProgramRun Finish(pid_t pid, const std::string& outPath, const std::string& errPath) {
+    ProgramRun run;
     int status = 0;
     if (pid < 0 || waitpid(pid, &status, 0) != pid) return run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -44,6 +49,29 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     std::filesystem::remove(outPath);
     std::filesystem::remove(errPath);
     return run;
+}
+
+}  // namespace
+
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& folder) {
+    const std::string outPath = folder + ".stdout", errPath = folder + ".stderr";
+    return Finish(Start(program, arguments, outPath, errPath), outPath, errPath);
+}
+
+std::vector<ProgramRun> RunAtOnce(const std::string& program, const std::vector<std::vector<std::string>>& calls,
+                                  const std::string& folder) {
+    std::vector<pid_t> pids;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        const std::string n = std::to_string(i);
+        pids.push_back(Start(program, calls[i], folder + ".stdout" + n, folder + ".stderr" + n));
+    }
+    std::vector<ProgramRun> runs;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        const std::string n = std::to_string(i);
+        runs.push_back(Finish(pids[i], folder + ".stdout" + n, folder + ".stderr" + n));
+    }
+    return runs;
 }
 
 std::vector<std::pair<std::string, std::string>> FolderSnapshot(const std::string& folder) {

@@ -16,6 +16,11 @@ struct ProgramRun {
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& folder);
 
+// Runs the program once for each argument list, all at the same time; the
+// runs in the order given. Their outputs go to files beside folder.
+std::vector<ProgramRun> RunAtOnce(const std::string& program, const std::vector<std::vector<std::string>>& calls,
+                                  const std::string& folder);
+
 // Every file below the folder with its bytes, to see whether anything was
 // written, created or removed.
 std::vector<std::pair<std::string, std::string>> FolderSnapshot(const std::string& folder);

@@ -3,7 +3,9 @@
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSslCertificate>
@@ -141,14 +143,19 @@ bool Radicale::start(QString* why) {
     base_ = QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(tls_ ? "https" : "http").arg(port_));
     const QString folder = QString::fromStdString(dir_.path());
     dir_.write("users", "anna:geheim\nbert:anders\n");
+    if (!storage_) {
+        const QString shm = QStringLiteral("/dev/shm");
+        storage_ = std::make_unique<QTemporaryDir>(
+            (QFileInfo(shm).isWritable() ? shm : QDir::tempPath()) + QStringLiteral("/tmf-radicale-XXXXXX"));
+    }
     QString config = QStringLiteral(
                          "[server]\nhosts = 127.0.0.1:%1\n"
                          "[auth]\ntype = htpasswd\nhtpasswd_filename = %2users\nhtpasswd_encryption = plain\n"
-                         "[storage]\nfilesystem_folder = %2collections\n"
+                         "[storage]\nfilesystem_folder = %3/collections\n"
                          "[rights]\ntype = owner_only\n"
                          "[logging]\nlevel = warning\n")
                          .arg(port_)
-                         .arg(folder);
+                         .arg(folder, storage_->path());
     if (tls_) {
         if (!QFile::exists(folder + QStringLiteral("cert.pem"))) {
             QProcess openssl;
@@ -174,9 +181,13 @@ bool Radicale::start(QString* why) {
     return launch(QStringLiteral("radicale"), {QStringLiteral("--config"), folder + QStringLiteral("config")}, why);
 }
 
-bool Radicale::restart(QString* why) {
-    stop();
-    return start(why);
+bool Radicale::seed(const QUrl& book, const QList<std::pair<QString, QByteArray>>& cards) {
+    const QString folder = storage_->path() + QStringLiteral("/collections/collection-root") + book.path();
+    for (const auto& [file, vcard] : cards) {
+        QFile out(folder + file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(vcard) != vcard.size()) return false;
+    }
+    return true;
 }
 
 bool Xandikos::start(QString* why) {

@@ -6,14 +6,16 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QLockFile>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "CommandLine.h"
+#include "DataLock.h"
 #include "ListFiles.h"
 #include "SingleInstance.h"
 #include "State.h"
@@ -32,6 +34,43 @@ CommandLine Parse(std::vector<const char*> args) {
 }
 
 QString Folder(const test::TempDir& dir) { return QString::fromStdString(dir.path()); }
+
+// Another process holding the folder's lock as termif98-check does: it has
+// no window to wake. It gives the lock back when asked, or dies with it.
+class OtherHolder {
+public:
+    explicit OtherHolder(const std::string& folder) {
+        if (::pipe(ready_) != 0 || ::pipe(end_) != 0) return;
+        pid_ = ::fork();
+        if (pid_ != 0) return;
+        ::alarm(30);
+        DataLock lock;
+        const char taken = lock.take(folder, kCheckProgramName) == DataLock::Result::Taken ? 't' : 'n';
+        char c = 0;
+        if (::write(ready_[1], &taken, 1) != 1 || ::read(end_[0], &c, 1) != 1 || c == 'k') ::_exit(0);
+        lock.release();
+        ::_exit(0);
+    }
+    ~OtherHolder() { End(false); }
+    bool Holds() {
+        char c = 0;
+        return pid_ > 0 && ::read(ready_[0], &c, 1) == 1 && c == 't';
+    }
+    // crash: ends without giving the lock back, as a killed process would.
+    void End(bool crash) {
+        if (pid_ <= 0) return;
+        const char c = crash ? 'k' : 'e';
+        [[maybe_unused]] const ssize_t n = ::write(end_[1], &c, 1);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+        for (const int fd : {ready_[0], ready_[1], end_[0], end_[1]}) ::close(fd);
+    }
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+    int ready_[2] = {-1, -1}, end_[2] = {-1, -1};
+};
 
 }  // namespace
 
@@ -75,8 +114,13 @@ TEST(SingleInstanceTest, ASecondCopyOnTheFolderIsRefusedAndWakesTheFirst) {
 
     SingleInstance second(Folder(dir));
     EXPECT_EQ(second.Acquire(), SingleInstance::Result::HeldByOther);
+    // Finding out that a copy runs does not pull it to the front: an
+    // unattended start must not.
+    QTest::qWait(300);
+    EXPECT_EQ(woken.count(), 0);
     EXPECT_TRUE(second.WakeRunningCopy());
     EXPECT_TRUE(woken.wait(5000));
+    EXPECT_EQ(woken.count(), 1);
 
     // Another folder is another copy's business.
     test::TempDir other;
@@ -103,18 +147,42 @@ TEST(SingleInstanceTest, TheLockIsGoneAfterTheEndAndALiveCopysLockNeverGoesStale
 
 TEST(SingleInstanceTest, ACrashedCopysLockIsTakenOver) {
     test::TempDir dir;
-    // A child takes the lock and dies without giving it back.
-    const pid_t child = fork();
-    if (child == 0) {
-        QLockFile lock(Folder(dir) + ".termif98.lock");
-        lock.tryLock(0);
-        _exit(0);  // no destructor: the file stays
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
+    OtherHolder crashed(dir.path());
+    ASSERT_TRUE(crashed.Holds());
+    crashed.End(true);
     ASSERT_TRUE(QFile::exists(Folder(dir) + ".termif98.lock"));
     SingleInstance next(Folder(dir));
     EXPECT_EQ(next.Acquire(), SingleInstance::Result::Acquired);
+}
+
+TEST(SingleInstanceTest, AnotherProcesssLockStaysRefusedHoweverOldAndIsWaitedForAWhile) {
+    test::TempDir dir;
+    {
+        OtherHolder check(dir.path());
+        ASSERT_TRUE(check.Holds());
+        // Taken long ago, as by a first copy started hours before.
+        const std::string lock = dir.path() + ".termif98.lock";
+        std::filesystem::last_write_time(lock, std::filesystem::last_write_time(lock) - std::chrono::hours(1));
+        SingleInstance second(Folder(dir));
+        QElapsedTimer waited;
+        waited.start();
+        EXPECT_EQ(second.Acquire(300), SingleInstance::Result::HeldWithoutAnswer);
+        EXPECT_GE(waited.elapsed(), 300);
+        EXPECT_EQ(second.HolderText(), QStringLiteral("termif98-check (Prozeß %1)").arg(check.pid()));
+    }
+    // A check that is done within the wait lets the start go on.
+    OtherHolder check(dir.path());
+    ASSERT_TRUE(check.Holds());
+    std::thread done([&check] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        check.End(false);
+    });
+    SingleInstance start(Folder(dir));
+    EXPECT_EQ(start.Acquire(5000), SingleInstance::Result::Acquired);
+    done.join();
+    // The windowed program and termif98-check keep each other out.
+    DataLock cli;
+    EXPECT_EQ(cli.take(dir.path(), kCheckProgramName), DataLock::Result::Held);
 }
 
 TEST(SingleInstanceTest, AFolderThatCannotHoldTheLockIsNoOtherCopy) {

@@ -60,8 +60,10 @@ struct ScriptedQuestion {
                 ADD_FAILURE() << "unexpected password question: " << prompt.toStdString();
                 return std::nullopt;
             }
-            auto a = answers.front();
+            const bool given = answers.front().has_value();
+            const QString a = given ? *answers.front() : QString();
             answers.pop_front();
+            if (!given) return std::nullopt;
             return a;
         };
     }
