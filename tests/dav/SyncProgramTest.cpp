@@ -129,8 +129,8 @@ TEST_F(SyncProgram, CallsItCannotUnderstandEndWithTwoAndHelpAndVersionWithZero) 
 }
 
 TEST_F(SyncProgram, EndsWithThreeWhileTheWindowedProgramHoldsTheData) {
-    cli::DataLock lock;
-    ASSERT_EQ(lock.take(home.path() + "daten/", "Termif98"), cli::DataLock::Result::Taken);
+    DataLock lock;
+    ASSERT_EQ(lock.take(home.path() + "daten/", "Termif98"), DataLock::Result::Taken);
     const Outcome o = Run(Account());
     EXPECT_EQ(o.status, 3) << Text(o);
     EXPECT_NE(o.err.indexOf(QStringLiteral("Termifolio98 arbeitet gerade mit den Daten")), -1) << Text(o);
