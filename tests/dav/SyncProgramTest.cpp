@@ -130,7 +130,7 @@ TEST_F(SyncProgram, CallsItCannotUnderstandEndWithTwoAndHelpAndVersionWithZero) 
 
 TEST_F(SyncProgram, EndsWithThreeWhileTheWindowedProgramHoldsTheData) {
     DataLock lock;
-    ASSERT_EQ(lock.take(home.path() + "daten/", "Termif98"), DataLock::Result::Taken);
+    ASSERT_EQ(lock.take(home.path() + "daten/", kWindowedProgramName), DataLock::Result::Taken);
     const Outcome o = Run(Account());
     EXPECT_EQ(o.status, 3) << Text(o);
     EXPECT_NE(o.err.indexOf(QStringLiteral("Termifolio98 arbeitet gerade mit den Daten")), -1) << Text(o);
