@@ -4,9 +4,12 @@
 # BUILD_DIR (default <repo>/build-fuzz) holds the build, the growing corpora
 # (the committed seeds in corpus/ stay as they are) and any crash inputs.
 # A crash input belongs in regressions/<target>/ once its fault is fixed.
+# TIMEOUT (default 10) is the seconds one input may take; raise it on a busy
+# machine, where a slow input is no fault.
 set -euo pipefail
 
 seconds="${1:-60}"
+timeout="${TIMEOUT:-10}"
 shift || true
 here="$(cd "$(dirname "$0")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
@@ -33,7 +36,7 @@ for t in "${targets[@]}"; do
     mkdir -p "$work" "$artifacts"
     echo "== fuzz_$t for ${seconds}s"
     if ! "$build/fuzz/fuzz_$t" "$work" "$here/corpus/$t" "$here/regressions/$t" \
-        -max_total_time="$seconds" -max_len="${max_len[$t]}" -timeout=10 -rss_limit_mb=2048 \
+        -max_total_time="$seconds" -max_len="${max_len[$t]}" -timeout="$timeout" -rss_limit_mb=2048 \
         -artifact_prefix="$artifacts" -print_final_stats=1 2>"$build/fuzz_$t.log"; then
         status=1
         echo "   fuzz_$t FAILED; see $build/fuzz_$t.log and $artifacts"
