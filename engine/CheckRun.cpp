@@ -111,7 +111,7 @@ bool CheckEntries(FileSounds& sounds, bool& passedOverSoundPlayed) {
 
 bool CheckRunning() { return gRunning; }
 
-bool CheckDates(std::string_view mode) {
+bool CheckDates(std::string_view mode, const std::optional<ShownChoices>& shown) {
     if (gRunning) return true;
     RunningGuard guard;
     TableOperation busy;
@@ -127,6 +127,11 @@ bool CheckDates(std::string_view mode) {
         if (!IsLoaded(LoadAppointmentFile(file, "Alles", NameInMessage::Yes))) {
             if (slot == 0) currentLoaded = false;
             continue;
+        }
+        if (slot == 0 && shown) {
+            // Before the header is stamped, so that the file keeps them too.
+            EntryTable(HeaderOutputChoice, 0) = shown->output;
+            EntryTable(HeaderSortChoice, 0) = shown->sort;
         }
 
         FileSounds sounds;

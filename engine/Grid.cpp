@@ -26,6 +26,7 @@ void FillGrid() {
     }
     MainGrid.cell(4, 0).clear();
     const int n = LastEntryRow();
+    const bool rowsMoved = MainGrid.rowCount() != n + 1;
     MainGrid.setRowCount(n + 1);
     if (view) view->GridChanged();
 
@@ -58,6 +59,7 @@ void FillGrid() {
         }
     }
     if (view) {
+        if (rowsMoved) MainGrid.rowsMoved = true;
         view->GridChanged();
         view->SetEnabled(true);
     }

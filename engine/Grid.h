@@ -18,6 +18,10 @@ struct StringGrid {
     // Hidden rows belong to positions, not entries: a refill keeps them.
     std::vector<char> hidden{0};
     std::array<int, kGridColumns> columnWidths = kGridColumnWidths;
+    // Set by a fill that changed the number of rows: entries were deleted or
+    // added, the others moved to other positions, and the hidden positions
+    // no longer stand for the rows a search found. The window searches again.
+    bool rowsMoved = false;
 
     int rowCount() const { return static_cast<int>(cells.size()); }
     void setRowCount(int rows);

@@ -3,6 +3,7 @@
 // elsewhere.
 #include <QDir>
 
+#include "AppointmentFile.h"
 #include "CheckRun.h"
 #include "FileIo.h"
 #include "Gebfrm.h"
@@ -27,6 +28,11 @@ void TGebF::VCardImportClick() {
     request.defaultSuffix = "vcf";
     const auto chosen = ThePlatform().dialogs->OpenFileName(request);
     if (!chosen || chosen->empty()) return;
+    TableOperation busy;
+    // The import writes the whole table: changes not yet saved would go into
+    // the file with it. The user decides first, as before every command that
+    // writes or replaces the table; "Nein" leaves both as they are.
+    if (Modified == 1 && AskSaveIfChangedOutcome(CurrentFile()) != SavePrompt::Saved) return;
     const std::string target = CurrentFile();
     VCardImportCounts counts;
     const auto outcome = ImportVCardFile(*chosen, target, counts, [&](const VCardImportCounts& c) {

@@ -42,7 +42,11 @@ bool TGebF::MakeCurrent(const std::string& path, bool exists) {
             return false;
         }
     } else {
+        // A new file has no choices of its own yet: it keeps the window's.
+        const Cell output = EntryTable(HeaderOutputChoice, 0), sort = EntryTable(HeaderSortChoice, 0);
         ResetData("F[]", "");
+        EntryTable(HeaderOutputChoice, 0) = output;
+        EntryTable(HeaderSortChoice, 0) = sort;
         SaveAppointmentFile(CurrentFile(), "", "Datum");
     }
     return true;
@@ -56,7 +60,9 @@ void TGebF::BitBtn12Click() {
     const bool exists = FileExists(*chosen);
     if (!OfferSaveBeforeReplacing()) return;
     MakeCurrent(*chosen, exists);
-    FillGrid();
+    // A file comes with its own output and sort choices; the lists show
+    // them and the grid is in that order, as at start-up.
+    SortAndFillGrid();
 }
 
 void TGebF::BitBtn3Click() {

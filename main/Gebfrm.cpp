@@ -62,12 +62,25 @@ TGebF::TGebF(QWidget* parent) : QWidget(parent), ui(new Ui::TGebF), Timer1(new Q
     connect(ui->ComboBox2, qOverload<int>(&QComboBox::currentIndexChanged), this, &TGebF::ComboBox2Change);
     connect(ui->Ende, &QToolButton::clicked, this, &TGebF::EndeClick);
     ConnectCommands();
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && isAncestorOf(now)) lastFocus_ = now;
+    });
+}
+
+void TGebF::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Disabling the window (a sort, an open dialog) takes the focus from the
+    // control that had it; a keyboard user must find it there again.
+    if (event->type() == QEvent::EnabledChange && isEnabled() && !focusWidget() && lastFocus_ &&
+        lastFocus_->isEnabled() && lastFocus_->isVisibleTo(this))
+        lastFocus_->setFocus(Qt::OtherFocusReason);
 }
 
 TGebF::~TGebF() {
     // The children go after this destructor: nothing they do while being
     // taken down may reach the parts of the window that are already gone.
     model->valueTitle = nullptr;
+    QObject::disconnect(qApp, nullptr, this, nullptr);
     for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
     delete ui;
     ui = nullptr;
@@ -117,13 +130,32 @@ void TGebF::SetupGridView() {
     connect(sg->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TGebF::NoteSelectedEntry);
 }
 
+void TGebF::ShowTableChoices() {
+    // The value column is filled by the header's output choice and the rows
+    // are sorted by its sort choice: the lists say what the grid shows,
+    // whichever command loaded, sorted or filled the table.
+    const int output = static_cast<int>(EntryTable(HeaderOutputChoice, 0).toInteger().value_or(-1));
+    const int sort = static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger());
+    const QSignalBlocker b1(ui->ComboBox1), b2(ui->ComboBox2);
+    const auto show = [](QComboBox* box, int index) {
+        if (index < 0 || index >= box->count()) index = -1;
+        if (box->currentIndex() != index) box->setCurrentIndex(index);
+    };
+    show(ui->ComboBox1, output);
+    show(ui->ComboBox2, sort);
+    shownChoices_ = {ui->ComboBox1->currentIndex(), ui->ComboBox2->currentIndex()};
+    ui->SG->horizontalHeader()->viewport()->update();  // the value column's title
+}
+
 void TGebF::GridChanged() {
+    ShowTableChoices();
     restoringSelection_ = true;
     model->Reset();
     ApplyColumnWidths();
     ApplyHiddenRows();
     RestoreSelection();
     restoringSelection_ = false;
+    if (std::exchange(MainGrid.rowsMoved, false) && !ui->Edit1->text().isEmpty()) Edit1Change();
 }
 
 void TGebF::NoteSelectedEntry() {
@@ -182,6 +214,7 @@ void TGebF::FillChoiceLists(int outputChoice, int sortChoice) {
     ui->ComboBox2->clear();
     ui->ComboBox2->addItems(kSortChoices);
     ui->ComboBox2->setCurrentIndex(sortChoice >= 0 && sortChoice < kSortChoices.size() ? sortChoice : -1);
+    shownChoices_ = {ui->ComboBox1->currentIndex(), ui->ComboBox2->currentIndex()};
 }
 
 int TGebF::SortChoiceIndex() { return ui->ComboBox2->currentIndex(); }
@@ -210,10 +243,10 @@ bool TGebF::RefuseWhileBusy() {
     if (!TableOperationRunning() && !CheckRunning()) return false;
     // The table may hold another file of the check run, or be half sorted,
     // half filled: nothing may touch it now. The lists go back to what the
-    // table says, so they do not show a choice that was not carried out.
+    // grid shows, so they do not show a choice that was not carried out.
     QSignalBlocker b1(ui->ComboBox1), b2(ui->ComboBox2);
-    ui->ComboBox1->setCurrentIndex(static_cast<int>(EntryTable(HeaderOutputChoice, 0).asInteger()));
-    ui->ComboBox2->setCurrentIndex(static_cast<int>(EntryTable(HeaderSortChoice, 0).asInteger()));
+    ui->ComboBox1->setCurrentIndex(shownChoices_.first);
+    ui->ComboBox2->setCurrentIndex(shownChoices_.second);
     ThePlatform().sound->Beep();
     return true;
 }

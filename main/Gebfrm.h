@@ -3,11 +3,13 @@
 // sort choices, the clock line and every command; its close runs the exit
 // procedure.
 #include <QIcon>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EntryTable.h"
@@ -109,6 +111,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     struct Anchor {
@@ -118,9 +121,19 @@ private:
     };
     void SetupResizing();
     void SaveWindowSize();
+    bool SizedByUser() const;
+    // The size the program opened the window at, and whether it was changed since.
+    QSize programSize_;
+    bool userResized_ = false;
     std::vector<Anchor> anchors_;
     bool shownOnce_ = false;
     void ApplyHiddenRows();
+    // The output and sort lists show the choices in the table's header.
+    void ShowTableChoices();
+    // What the lists showed at the last fill: output, sort.
+    std::pair<int, int> shownChoices_{-1, -1};
+    // The control that had the focus last, given back after the window was disabled.
+    QPointer<QWidget> lastFocus_;
     void SetupGridView();
     // True (with a beep) while a check run or another table operation is
     // under way: commands that touch the table must not run then.
@@ -142,4 +155,5 @@ private:
     std::optional<tmf::Row> selectedEntry_;
     bool restoringSelection_ = false;
     int searchDepth_ = 0;
+    unsigned searchRuns_ = 0;  // searches started, nested ones included
 };

@@ -152,9 +152,12 @@ void TGebF::SetRowVisible(int gridRow, bool visible) {
 }
 
 void TGebF::Edit1Change() {
-    // A change while a search runs starts the search again inside it; the
-    // running one picks up the new text at its next row.
+    // A change while a search runs starts the search again inside it. That
+    // one goes through every row with the newest text, so the running one
+    // has nothing left to do when it comes back; going on, it would count
+    // its own rows and the other's into the label.
     ++searchDepth_;
+    const unsigned run = ++searchRuns_;
     ui->SG->setUpdatesEnabled(false);
     ui->Label1->setText("0 gefunden");
     int found = 0;
@@ -162,6 +165,10 @@ void TGebF::Edit1Change() {
     QString label = "0 gefunden";
     for (int r = 1; r <= n && r < MainGrid.rowCount(); ++r) {
         if (r % 20 == 0 || r == n) ShowProgress("Suche...", static_cast<float>(r), static_cast<float>(n));
+        if (run != searchRuns_) {
+            --searchDepth_;
+            return;
+        }
         if (r >= MainGrid.rowCount()) break;  // a refill during the progress may have shortened the grid
         const std::string needle = UpperCp1252(ui->Edit1->text().toStdString());
         bool match = false;
@@ -177,6 +184,10 @@ void TGebF::Edit1Change() {
         label = needle.empty() ? QStringLiteral("kein Eintrag ") : QString::number(found) + " gefunden";
         ui->Label1->setText(label);
     }
+    // A selected row the search hides would let "Löschen" take an entry
+    // the user cannot see.
+    if (const int selected = SelectedRow(); selected >= 1 && ui->SG->isRowHidden(selected - 1))
+        ui->SG->selectionModel()->clear();
     ui->SG->setUpdatesEnabled(true);
     ui->SG->viewport()->update();
     --searchDepth_;
@@ -226,7 +237,9 @@ void TGebF::BitBtn6Click() {
     if (TableOperationRunning() || CheckRunning()) return;
     TableOperation busy;
     if (!OfferSaveBeforeReplacing()) return;
-    if (!CheckDates("Manuel")) {
+    // The run loads the current file again from disk, where the choices made
+    // in the lists since its last write are not yet.
+    if (!CheckDates("Manuel", ShownChoices{EntryTable(HeaderOutputChoice, 0), EntryTable(HeaderSortChoice, 0)})) {
         RecoverCurrentFile();
         return;
     }
@@ -310,7 +323,12 @@ void TGebF::Button2Click() {
         Row& row = EntryTable.row(n);
         row[Vorname] = Cell("Vorname " + std::to_string(n));
         row[Nachname] = Cell("Nachname " + std::to_string(n));
-        const auto date = std::chrono::year{100 + random(2000)} / std::chrono::month{static_cast<unsigned>(3 + random(8))} /
+        // The year that marks a date without a year is drawn again: such a
+        // date would show without its year and count no age.
+        int year = 0;
+        do year = 100 + random(2000);
+        while (year == kYearlessYear);
+        const auto date = std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(3 + random(8))} /
                           std::chrono::day{static_cast<unsigned>(1 + random(30))};
         row[TerminAm] = Cell(FormatDate(date));
         row[Bemerkung] = Cell("Eine Bemerkung von " + std::to_string(n));

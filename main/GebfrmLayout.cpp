@@ -45,18 +45,29 @@ void TGebF::SetupResizing() {
     };
     for (const auto& [widget, edge] : edges) anchors_.push_back({widget, widget->geometry(), edge});
     setMinimumSize(kFormSize);
-    resize(kFormSize);
-
+    programSize_ = kFormSize;
     QSize remembered = ProgramSettings().value(kSizeKey).toSize();
     if (remembered.isValid()) {
         // A size from a larger screen must not push the window off this one.
-        remembered = remembered.boundedTo(AvailableScreenSize(this)).expandedTo(kFormSize);
-        resize(remembered);
+        programSize_ = remembered.boundedTo(AvailableScreenSize(this)).expandedTo(kFormSize);
     }
+    resize(programSize_);
+}
+
+bool TGebF::SizedByUser() const {
+    // On a screen too small for the window the program gave it (a large
+    // scale factor), the window system fits it in: no size there is one the
+    // user chose, and the one remembered from a larger screen stays.
+    const QSize screen = AvailableScreenSize(this);
+    if (programSize_.width() > screen.width() || programSize_.height() > screen.height()) return false;
+    return userResized_;
 }
 
 void TGebF::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    // Any other size of the shown window than the one the program gave is
+    // the user's (or the window system's, which SizedByUser tells apart).
+    if (isVisible() && size() != programSize_) userResized_ = true;
     const int dw = std::max(0, width() - kFormSize.width());
     const int dh = std::max(0, height() - kFormSize.height());
     for (const Anchor& a : anchors_) {
@@ -89,6 +100,9 @@ void TGebF::ApplyColumnWidths() {
 
 void TGebF::SaveWindowSize() {
     if (!shownOnce_) return;  // a background run never showed the window
+    // The program's own size, fitted to this screen, must not replace the
+    // size the user chose on another.
+    if (!SizedByUser()) return;
     const QSize size = isMaximized() || isFullScreen() ? normalGeometry().size() : this->size();
     if (!size.isValid()) return;
     QSettings settings = ProgramSettings();

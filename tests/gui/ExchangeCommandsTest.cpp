@@ -82,3 +82,38 @@ TEST_F(ExchangeCommands, ExportWritesTheCalendarFileAndSaysHowManyEntries) {
     const std::string text = ReadWholeFile(ics).value_or("");
     EXPECT_NE(text.find("SUMMARY:Karl Berg: Geburtstag\r\n"), std::string::npos);
 }
+
+TEST_F(ExchangeCommands, UnsavedChangesAreOfferedForSavingBeforeTheImportWritesTheFile) {
+    const std::string prompt = "->" + current + " Datei wurde geändert !\r\nABSPEICHERN ?";
+    const std::string question = "1 neuen Eintrag aus Kontakte.vcf in Familie.tmf übernehmen und die Datei speichern ?";
+    // {answer to the save prompt, questions asked, entries in the file, entries in the table, Modified}
+    const struct {
+        Answer save;
+        std::vector<std::string> questions;
+        int onDisk, inTable, modified;
+    } cases[] = {
+        {Answer::Yes, {prompt, question}, 3, 3, 0},  // the change saved, then the import added to it
+        {Answer::No, {prompt}, 1, 2, 1},             // nothing imported, nothing written, the change kept
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.questions.size());
+        ASSERT_TRUE(WriteFileAtomically(current, test::AppointmentFileBytes({{"Karl", "Berg", "24.12.1950", "Geburtstag"}},
+                                                                            "07.12.2026", 0, 2)));
+        ASSERT_EQ(LoadAppointmentFile(current, "Alles"), LoadResult::Loaded);
+        // An entry added by hand, not yet saved.
+        EntryCount = 2;
+        ResizeEntryTable(2);
+        EntryTable.row(2) = test::MakeRow({"Olga", "Neu", "02.02.2002"});
+        Modified = 1;
+        platform.clearRecords();
+        platform.queueFile(vcf);
+        platform.queueAnswer(c.save);
+        platform.queueAnswer(Answer::Yes);  // the import's own question, when it comes
+        main->VCardImportClick();
+        EXPECT_EQ(platform.questions, c.questions);
+        EXPECT_EQ(ReadBack(current).count, c.onDisk);
+        EXPECT_EQ(EntryCount, c.inTable);
+        EXPECT_EQ(Modified, c.modified);
+        platform.answers.clear();
+    }
+}

@@ -124,3 +124,25 @@ TEST_F(MainWindowSize, ARememberedSizeIsKeptWithinTheScreenAndAboveTheFormSize) 
         program.reset();
     }
 }
+
+TEST_F(MainWindowSize, OnlyASizeTheUserMadeReplacesTheRememberedOne) {
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    const QSize large(screen.width() + 500, screen.height() + 400);
+    // {remembered, what the user does, remembered afterwards}
+    const struct {
+        QSize remembered, userSize, after;
+    } runs[] = {
+        {large, {}, large},                         // fitted to this screen: not the user's choice
+        {QSize(700, 450), {}, QSize(700, 450)},     // opened as remembered, left alone
+        {large, QSize(640, 400), QSize(640, 400)},  // made by the user
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.userSize.width());
+        ProgramSettings().setValue("MainWindow/size", run.remembered);
+        StartWithFamily();
+        if (run.userSize.isValid()) main->resize(run.userSize);
+        ASSERT_TRUE(main->EndProgram());
+        EXPECT_EQ(ProgramSettings().value("MainWindow/size").toSize(), run.after);
+        program.reset();
+    }
+}

@@ -10,12 +10,13 @@
 #include <fstream>
 
 #include "Dates.h"
-#include "ProgramFixture.h"
+#include "MainWindowFixture.h"
 #include "QtProcesses.h"
 
 using namespace tmf;
 using test::EntrySpec;
 using test::FamilyFile;
+using test::MainWindow;
 
 namespace {
 
@@ -24,37 +25,6 @@ bool Contains(const std::vector<std::string>& texts, const std::string& text) {
 }
 
 }  // namespace
-
-class MainWindow : public test::ProgramTest {
-protected:
-    void StartWith(const std::vector<EntrySpec>& entries, int sortChoice = 0) {
-        current = data + "Familie.tmf";
-        test::WriteAppointmentFileBytes(current, test::AppointmentFileBytes(entries, "07.12.2026", 0, sortChoice));
-        WriteCheckList({current}, /*atStart=*/false);
-        ASSERT_TRUE(Start());
-        main = program->GebF.get();
-        main->openEditorModal = [this] { ++modalEditors; };
-        main->openEditorNonModal = [this] { ++nonModalEditors; };
-        sg = main->findChild<QTableView*>("SG");
-        label = main->findChild<QLabel*>("Label1");
-        search = main->findChild<QLineEdit*>("Edit1");
-        platform.clearRecords();
-    }
-    int VisibleRows() const {
-        int visible = 0;
-        for (int r = 0; r < sg->model()->rowCount(); ++r) visible += sg->isRowHidden(r) ? 0 : 1;
-        return visible;
-    }
-    void SelectGridRow(int gridRow) { sg->selectRow(gridRow - 1); }
-
-    std::string current;
-    TGebF* main = nullptr;
-    QTableView* sg = nullptr;
-    QLabel* label = nullptr;
-    QLineEdit* search = nullptr;
-    int modalEditors = 0;
-    int nonModalEditors = 0;
-};
 
 TEST_F(MainWindow, SearchIsCaseBlindOverNamesTermsAndValuesAndCountsWhatItShows) {
     auto entries = FamilyFile();
