@@ -16,6 +16,7 @@ PACKAGES=(
   python3-vobject python3-icalendar python3-dateutil dbus-daemon
   libxcb1-dev
   qtkeychain-qt6-dev
+  radicale xandikos openssl
 )
 
 install_packages() {
