@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QSet>
 
 #include "AbgleichOpen.h"
@@ -396,7 +397,12 @@ void TAbgleichF::RunDone(const dav::ContactSyncResult& result) {
     ui->ProgressBar1->setRange(0, 1);
     ui->ProgressBar1->setValue(result.ok ? 1 : 0);
     ui->LabelStatus->setText(result.ok ? QStringLiteral("Abgleich beendet.") : QStringLiteral("Abgleich mit Fehlern beendet."));
-    if (!result.summary.isEmpty()) Report(qt::ToDisplayText(result.summary.toStdString()));
+    if (!result.summary.isEmpty()) {
+        // The counts come first and matter most; the lists below them may be long.
+        const int first = ui->MemoProtokoll->blockCount();
+        Report(qt::ToDisplayText(result.summary.toStdString()));
+        ui->MemoProtokoll->verticalScrollBar()->setValue(first);
+    }
     const dav::DavError* untrusted = nullptr;
     for (const dav::BookFailure& failure : result.failures) {
         if (!failure.error) continue;  // not reached
