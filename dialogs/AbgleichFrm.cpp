@@ -63,6 +63,13 @@ TAbgleichF::TAbgleichF(QWidget* parent) : QDialog(parent), ui(new Ui::TAbgleichF
     connect(ui->BtnDatei, &QPushButton::clicked, this, &TAbgleichF::BtnDateiClick);
     connect(ui->BtnAnnehmen, &QPushButton::clicked, this, &TAbgleichF::BtnAnnehmenClick);
     connect(ui->BtnAblehnen, &QPushButton::clicked, this, &TAbgleichF::BtnAblehnenClick);
+    // The address books listed belong to the server they were found on: the
+    // password typed for another one must not go to them.
+    connect(ui->EditServer, &QLineEdit::textEdited, this, [this] {
+        if (ui->ListAdressbuecher->count() == 0) return;
+        ui->ListAdressbuecher->clear();
+        ui->LabelStatus->setText(QStringLiteral("Bitte die Verbindung prüfen."));
+    });
 }
 
 TAbgleichF::~TAbgleichF() {
