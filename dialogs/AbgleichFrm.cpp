@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QSet>
 
 #include "AbgleichOpen.h"
@@ -62,6 +63,13 @@ TAbgleichF::TAbgleichF(QWidget* parent) : QDialog(parent), ui(new Ui::TAbgleichF
     connect(ui->BtnDatei, &QPushButton::clicked, this, &TAbgleichF::BtnDateiClick);
     connect(ui->BtnAnnehmen, &QPushButton::clicked, this, &TAbgleichF::BtnAnnehmenClick);
     connect(ui->BtnAblehnen, &QPushButton::clicked, this, &TAbgleichF::BtnAblehnenClick);
+    // The address books listed belong to the server they were found on: the
+    // password typed for another one must not go to them.
+    connect(ui->EditServer, &QLineEdit::textEdited, this, [this] {
+        if (ui->ListAdressbuecher->count() == 0) return;
+        ui->ListAdressbuecher->clear();
+        ui->LabelStatus->setText(QStringLiteral("Bitte die Verbindung prüfen."));
+    });
 }
 
 TAbgleichF::~TAbgleichF() {
@@ -396,7 +404,12 @@ void TAbgleichF::RunDone(const dav::ContactSyncResult& result) {
     ui->ProgressBar1->setRange(0, 1);
     ui->ProgressBar1->setValue(result.ok ? 1 : 0);
     ui->LabelStatus->setText(result.ok ? QStringLiteral("Abgleich beendet.") : QStringLiteral("Abgleich mit Fehlern beendet."));
-    if (!result.summary.isEmpty()) Report(qt::ToDisplayText(result.summary.toStdString()));
+    if (!result.summary.isEmpty()) {
+        // The counts come first and matter most; the lists below them may be long.
+        const int first = ui->MemoProtokoll->blockCount();
+        Report(qt::ToDisplayText(result.summary.toStdString()));
+        ui->MemoProtokoll->verticalScrollBar()->setValue(first);
+    }
     const dav::DavError* untrusted = nullptr;
     for (const dav::BookFailure& failure : result.failures) {
         if (!failure.error) continue;  // not reached

@@ -279,7 +279,9 @@ TEST_F(ServerSyncDialog, NoRunWhileTheTableIsBusyAndNoPlainPasswordToAnotherComp
     EXPECT_EQ(Find<QLabel>(d, "LabelStatus")->text(), "Die Prüfung läuft noch; danach abgleichen.");
     EXPECT_EQ(Names(ReadBack(current)), std::vector<std::string>{"Karl Berg 24.12.1950"});
 
+    // Another server: the books found on the first one are no longer offered.
     TypeAccount(d, "http://dav.example.invalid/", "");
+    EXPECT_TRUE(Books(d).isEmpty());
     platform.queueAnswer(Answer::No);
     ASSERT_TRUE(Click(d, "BtnPruefen"));
     ASSERT_EQ(platform.questions.size(), 1u);
