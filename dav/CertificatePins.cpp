@@ -2,16 +2,13 @@
 
 #include <QSettings>
 
+#include "SyncSettings.h"
+
 namespace tmf::dav {
 namespace {
 
 QString Key(const QString& host, int port) {
     return QStringLiteral("Zertifikate/") + host.toLower() + QLatin1Char(':') + QString::number(port);
-}
-
-QSettings ProgramSettings() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Termifolio98"),
-                     QStringLiteral("Termifolio98"));
 }
 
 }  // namespace

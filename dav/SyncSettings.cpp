@@ -3,14 +3,11 @@
 #include <QSettings>
 
 namespace tmf::dav {
-namespace {
 
 QSettings ProgramSettings() {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Termifolio98"),
                      QStringLiteral("Termifolio98"));
 }
-
-}  // namespace
 
 SyncSettings LoadSyncSettings() {
     QSettings s = ProgramSettings();
