@@ -166,6 +166,9 @@ void TGebF::Edit1Change() {
     for (int r = 1; r <= n && r < MainGrid.rowCount(); ++r) {
         if (r % 20 == 0 || r == n) ShowProgress("Suche...", static_cast<float>(r), static_cast<float>(n));
         if (run != searchRuns_) {
+            // The progress this search reported last came after the newer
+            // one's "Fertig"; the bar shows the end again.
+            if (n > 0) ShowProgress("Suche...", static_cast<float>(n), static_cast<float>(n));
             --searchDepth_;
             return;
         }

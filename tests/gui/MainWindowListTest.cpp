@@ -2,6 +2,7 @@
 // choices agree with the grid, a search stays applied to the rows it found,
 // the keyboard keeps its place, and the test data stays within real years.
 #include <QComboBox>
+#include <QProgressBar>
 #include <QTest>
 #include <functional>
 #include <utility>
@@ -38,8 +39,10 @@ private:
 // operation lets the window's messages through.
 struct AtFirstProgress : ProgressSink {
     std::function<void()> then;
-    void ShowProgress(const std::string&, float, float) override {
+    ProgressSink* shown = ThePlatform().progress;  // where the reports go on to
+    void ShowProgress(const std::string& text, float position, float total) override {
         if (then) std::exchange(then, nullptr)();
+        shown->ShowProgress(text, position, total);
     }
 };
 
@@ -163,6 +166,8 @@ TEST_F(MainList, ASearchTypedOnWhileOneRunsCountsOnlyTheRowsItShows) {
     search->setText("m");
     EXPECT_EQ(VisibleRows(), 10);
     EXPECT_EQ(label->text(), "10 gefunden");
+    EXPECT_EQ(main->findChild<QProgressBar*>("Prozent")->value(), 100);
+    EXPECT_EQ(main->findChild<QLabel*>("ProzentText")->text().toStdString(), "Fertig");
 }
 
 TEST_F(MainList, ASortChosenWithTheArrowKeysLeavesTheFocusInItsList) {
