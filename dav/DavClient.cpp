@@ -7,6 +7,7 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslError>
+#include <QLocale>
 #include <QTimer>
 #include <deque>
 #include <optional>
@@ -216,13 +217,19 @@ struct DavClient::Impl {
         auto failure = std::make_shared<std::optional<DavReply>>();
         auto timer = new QTimer(reply);
         timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
         timer->setInterval(limits.timeoutMs);
         auto stop = [reply, failure, url](DavReply why) {
             if (*failure) return;
             *failure = std::move(why);
             reply->abort();
         };
-        QObject::connect(timer, &QTimer::timeout, reply, [stop, url] { stop(Failure(DavErrorKind::Timeout, url)); });
+        QObject::connect(timer, &QTimer::timeout, reply, [this, stop, url] {
+            DavReply r = Failure(DavErrorKind::Timeout, url);
+            r.error.message = QStringLiteral("Der Server %1 hat %2 Sekunden lang nicht geantwortet; abgebrochen.")
+                                  .arg(url.host(), QLocale(QLocale::German).toString(limits.timeoutMs / 1000.0));
+            stop(r);
+        });
         auto alive = [timer] { timer->start(); };
         QObject::connect(reply, &QNetworkReply::uploadProgress, timer, alive);
         QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [this, reply, stop, url, alive] {

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "AppointmentFile.h"
+#include "ContactCandidates.h"
 #include "ContactSync.h"
 #include "ContactSyncCommit.h"
 #include "CoreFixture.h"
@@ -297,6 +298,24 @@ TEST(SyncStateFormat, EveryTextSurvivesAndAnythingCutShortOrAlteredIsRefused) {
                                       std::string("kontakt\t/a\tb\tc\t0\n") + text,
                                       text.substr(0, text.find("\\0")) + "\\q" + text.substr(text.find("\\0") + 2)})
         EXPECT_FALSE(ParseSyncState(broken)) << broken;
+}
+
+TEST(ServerCards, CharsetsOfValuesThatAreNotEncodedAreDroppedAndTheNamesReadRight) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"N;CHARSET=Windows-1252:M\xC3\xBCller;J\xC3\xB6rg\r\n", "N:M\xC3\xBCller;J\xC3\xB6rg\r\n"},
+        {"FN;charset=iso-8859-1;LANGUAGE=de:Ab\r\n", "FN;LANGUAGE=de:Ab\r\n"},
+        {"item1.ADR;TYPE=HOME;CHARSET=UTF-8:;;Weg;Ort\n", "item1.ADR;TYPE=HOME:;;Weg;Ort\n"},
+        {"N;CHARSET=Windows-1252;ENCODING=QUOTED-PRINTABLE:M=FCller\r\n", "N;CHARSET=Windows-1252;ENCODING=QUOTED-PRINTABLE:M=FCller\r\n"},
+        {"NOTE:CHARSET=x;y\r\n", "NOTE:CHARSET=x;y\r\n"},
+        {" ;CHARSET=x:folded\r\n", " ;CHARSET=x:folded\r\n"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(WithoutStaleCharsets(in), out) << in;
+    const ContactCandidates c = ReadContactCandidates(
+        "BEGIN:VCARD\r\nVERSION:2.1\r\nUID:o-1\r\nN;CHARSET=Windows-1252:M\xC3\xBCller;J\xC3\xB6rg\r\n"
+        "BDAY:19700722\r\nEND:VCARD\r\n");
+    ASSERT_EQ(c.rows.size(), 1u);
+    EXPECT_EQ(c.rows[0][Nachname].asText(), "M\xC3\xBCller");
+    EXPECT_EQ(c.uid, "o-1");
 }
 
 TEST_F(CoreTest, StatePathsKeepTwoFilesOfOneNameApart) {

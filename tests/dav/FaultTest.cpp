@@ -33,7 +33,7 @@ const std::vector<FaultCase> kFaults = {
     {"HugeAnnouncedBody", "PROPFIND", {.endless = qint64{200} << 20}, dav::DavErrorKind::BodyTooLarge, "zu groß"},
     {"HugeStreamedBody", "REPORT", {.endless = qint64{200} << 20, .announce = false}, dav::DavErrorKind::BodyTooLarge,
      "zu groß"},
-    {"Silence", "REPORT", {.silent = true}, dav::DavErrorKind::Timeout, "zu lange nicht geantwortet"},
+    {"Silence", "REPORT", {.silent = true}, dav::DavErrorKind::Timeout, "hat 0,4 Sekunden lang nicht geantwortet"},
     {"HangUp", "PROPFIND", {.hangUp = true}, dav::DavErrorKind::ConnectionClosed, "Verbindung mitten in der Antwort"},
     {"RedirectElsewhere", "PROPFIND", {301, {}, {{"Location", "http://127.0.0.2:9/anna/kontakte/"}}},
      dav::DavErrorKind::RedirectRefused, "gefolgt wird nur zum selben Server"},
