@@ -33,7 +33,42 @@ std::string ContactName(const VCardContact& c) {
     return name;
 }
 
+bool ContainsNoCase(std::string_view text, std::string_view what) {
+    for (std::size_t i = 0; i + what.size() <= text.size(); ++i)
+        if (StartsWithNoCase(text.substr(i), what)) return true;
+    return false;
+}
+
 }  // namespace
+
+std::string WithoutStaleCharsets(std::string_view vcard) {
+    std::string out;
+    out.reserve(vcard.size());
+    while (!vcard.empty()) {
+        std::size_t end = vcard.find('\n');
+        end = end == std::string_view::npos ? vcard.size() : end + 1;
+        std::string_view line = vcard.substr(0, end);
+        vcard.remove_prefix(end);
+        const std::size_t colon = line.find(':');
+        const std::string_view head = line.substr(0, colon);
+        if (line.empty() || line.front() == ' ' || line.front() == '\t' || colon == std::string_view::npos ||
+            ContainsNoCase(head, "ENCODING=") || !ContainsNoCase(head, ";CHARSET=")) {
+            out += line;
+            continue;
+        }
+        std::size_t from = 0;
+        for (std::size_t i = 0; i < head.size(); ++i)
+            if (StartsWithNoCase(head.substr(i), ";CHARSET=")) {
+                out += head.substr(from, i - from);
+                std::size_t next = head.find(';', i + 1);
+                from = next == std::string_view::npos ? head.size() : next;
+                i = from - 1;
+            }
+        out += head.substr(from);
+        out += line.substr(colon);
+    }
+    return out;
+}
 
 std::string VCardUid(std::string_view vcard) {
     // Folded lines continue with a blank or a tab; a UID is rarely folded,
@@ -62,7 +97,7 @@ std::string VCardUid(std::string_view vcard) {
 
 ContactCandidates ReadContactCandidates(std::string_view vcard) {
     ContactCandidates c;
-    c.cards = ReadVCards(vcard);
+    c.cards = ReadVCards(WithoutStaleCharsets(vcard));
     c.readable = !c.cards.contacts.empty();
     if (!c.readable) return c;
     c.uid = VCardUid(vcard);

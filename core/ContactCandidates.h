@@ -23,6 +23,15 @@ struct ContactCandidates {
 
 ContactCandidates ReadContactCandidates(std::string_view vcard);
 
+// A card from a server comes as the characters of an XML text: a CHARSET
+// parameter on a value that is not also encoded (quoted-printable, base64)
+// no longer describes its bytes. Some servers keep the parameter when they
+// decode a card and store it anew (Radicale turns "N;CHARSET=Windows-1252;
+// ENCODING=QUOTED-PRINTABLE:M=FCller" into "N;CHARSET=Windows-1252:Müller"
+// in UTF-8); the reader would take the UTF-8 bytes for Windows-1252 then.
+// Such parameters are dropped; encoded values keep theirs.
+std::string WithoutStaleCharsets(std::string_view vcard);
+
 // The UID property of a vCard ("" when it has none).
 std::string VCardUid(std::string_view vcard);
 

@@ -91,7 +91,7 @@ struct Fetch : std::enable_shared_from_this<Fetch> {
             const bool sameToken = k && !k->syncToken.empty() && k->syncToken == self->out.syncToken;
             const bool sameCtag = k && self->out.syncToken.empty() && !k->ctag.empty() && k->ctag == self->out.ctag;
             if (!self->o.full && (sameToken || sameCtag)) return self->finish();
-            if (c.syncCollection) self->report(self->o.full || !k ? QString() : QString::fromStdString(k->syncToken), 0);
+            if (c.syncCollection && self->o.useSyncCollection) self->report(self->o.full || !k ? QString() : QString::fromStdString(k->syncToken), 0);
             else self->listing();
         });
     }

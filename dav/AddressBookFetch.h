@@ -19,6 +19,7 @@ struct BookFetchOptions {
     const SyncedAddressBook* known = nullptr;  // what the last run saw; nothing for a new book
     bool full = false;                         // read every contact, whatever the last run saw
     int batch = 100;                           // hrefs per addressbook-multiget
+    bool useSyncCollection = true;             // where the server offers it
 };
 
 // fetched(done, total) reports the vCards as they come in.

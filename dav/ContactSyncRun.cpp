@@ -80,6 +80,7 @@ struct ContactSyncRun::Impl {
         fetch.url = url;
         fetch.full = full;
         fetch.batch = o.multigetBatch;
+        fetch.useSyncCollection = o.useSyncCollection;
         const auto known = onDisk.current.books.find(url.toString().toStdString());
         if (known != onDisk.current.books.end()) fetch.known = &known->second;
         QPointer<ContactSyncRun> alive(q);

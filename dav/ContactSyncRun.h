@@ -28,6 +28,9 @@ struct ContactSyncOptions {
     QList<QUrl> addressBooks;  // full collection URLs
     QString dataFolder;        // where the sync state lives (DataDir)
     int multigetBatch = 100;   // contacts asked for in one addressbook-multiget
+    // False: ETags and addressbook-multiget even where the server offers
+    // sync-collection (a server whose report misbehaves; comparisons).
+    bool useSyncCollection = true;
 };
 
 struct SyncProgress {

@@ -197,6 +197,9 @@ struct DavClient::Impl {
         request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray("Termifolio98/") + kVersionText);
         if (!p->request.body.isEmpty() || p->request.method == "PUT")
             request.setHeader(QNetworkRequest::ContentTypeHeader, p->request.contentType);
+        // Plain bodies: their length can be checked against what was
+        // announced, and no packed answer can unfold beyond the limit.
+        request.setRawHeader("Accept-Encoding", "identity");
         if (p->request.depth >= 0) request.setRawHeader("Depth", QByteArray::number(p->request.depth));
         if (!p->request.ifMatch.isEmpty()) request.setRawHeader("If-Match", p->request.ifMatch);
         if (p->request.ifNoneMatchAny) request.setRawHeader("If-None-Match", "*");
@@ -318,9 +321,18 @@ struct DavClient::Impl {
         if (!p) return;  // cancelled
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         const QUrl url = p->url;
+        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+        // The access manager may take a connection closed mid-body for the
+        // end of the answer.
+        const bool cutShort = !failure && status != 0 && announced.isValid() && body.size() < announced.toLongLong() &&
+                              reply->rawHeader("Content-Encoding").isEmpty();
         if (failure) {
             finish(p, *failure);
-        } else if (status == 0) {
+        } else if (cutShort) {
+            finish(p, Failure(DavErrorKind::ConnectionClosed, url));
+        } else if (status == 0 || (reply->error() > QNetworkReply::NoError && reply->error() < QNetworkReply::ContentAccessDenied)) {
+            // No answer, or one cut short: the transport failed, whatever
+            // status line came before.
             DavErrorKind kind = DavErrorKind::Network;
             switch (reply->error()) {
                 case QNetworkReply::HostNotFoundError: kind = DavErrorKind::HostNotFound; break;

@@ -14,6 +14,7 @@ PACKAGES=(
   dpkg-dev appstream python3
   clang libclang-rt-14-dev
   python3-vobject python3-icalendar python3-dateutil dbus-daemon
+  radicale xandikos openssl
   qtkeychain-qt6-dev
 )
 
