@@ -73,10 +73,6 @@ protected:
     TAbgleichF* Open() {
         auto* menu = main->findChild<QMenu*>("PopupMenu1");
         auto* action = menu ? menu->findChild<QAction*>("ServerAbgleich") : nullptr;
-        if (!action) {
-            for (QAction* a : menu->actions())
-                if (a->objectName() == "ServerAbgleich") action = a;
-        }
         EXPECT_NE(action, nullptr);
         if (!action) return nullptr;
         action->trigger();
