@@ -58,7 +58,7 @@ case "$mode" in
     # The same suite once more under the address and undefined-behaviour
     # sanitizers; a unity build keeps this second compile short.
     build build-asan -DCMAKE_BUILD_TYPE=Debug -DTMF_SANITIZE=ON -DTMF_BUILD_BENCH=OFF -DCMAKE_UNITY_BUILD=ON \
-      -- core_tests engine_tests gui_tests cli_tests termif98-check
+      -- core_tests engine_tests gui_tests cli_tests termif98-check dav_tests
     # The install test needs the whole program built; the first pass ran it.
     ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan --output-on-failure -j "$(nproc)" --timeout 600 \
       -E '^install_layout$'
