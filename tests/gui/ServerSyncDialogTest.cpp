@@ -9,45 +9,46 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSettings>
-#include <QSslCertificate>
 #include <QTest>
 
 #include "AbgleichFrm.h"
 #include "FileIo.h"
 #include "PlatformTestSupport.h"
 #include "ProgramFixture.h"
-#include "RadicaleServer.h"
+#include "DavServers.h"
 #include "ServerSyncSupport.h"
 #include "SyncSettings.h"
 
 using namespace tmf;
 using test::EntrySpec;
-using test::RadicaleServer;
 
 namespace {
 
 const QString kUser = "anna";
 const QString kPassword = "geheim";
 
+QByteArray Card(const char* uid, const char* family, const char* given, const char* bday) {
+    return QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:") + uid + "\r\nFN:" + given + " " + family + "\r\nN:" +
+           family + ";" + given + ";;;\r\nBDAY:" + bday + "\r\nEND:VCARD\r\n";
+}
+
 }  // namespace
 
 class ServerSyncDialog : public test::ProgramTest {
 protected:
     static void SetUpTestSuite() {
-        server = new RadicaleServer({{kUser.toStdString(), kPassword.toStdString()}});
-        std::string why;
-        if (!server->Start(&why)) {
-            startFailure = why;
+        server = new test::Radicale;
+        QString why;
+        if (!server->start(&why)) {
+            startFailure = why.toStdString();
             return;
         }
-        const QString base = QString::fromStdString(server->url());
-        test::MakeAddressBook(base, kUser, kPassword, "familie", "Familie");
-        test::MakeAddressBook(base, kUser, kPassword, "arbeit", "Arbeit");
-        const QString familie = base + kUser + "/familie/";
-        test::PutContact(familie, kUser, kPassword, "adam.vcf", test::Card("adam", "Adam", "Berta", "1970-03-15"));
-        test::PutContact(familie, kUser, kPassword, "berg.vcf", test::Card("berg", "Berg", "Karl", "1950-12-24"));
-        test::PutContact(base + kUser + "/arbeit/", kUser, kPassword, "ruhig.vcf",
-                         test::Card("ruhig", "Ruhig", "Otto", "1960-03-20"));
+        const QUrl familie = server->makeAddressBook("familie", "Familie");
+        const QUrl arbeit = server->makeAddressBook("arbeit", "Arbeit");
+        const bool put = server->put(familie, "adam.vcf", Card("adam", "Adam", "Berta", "1970-03-15")) == 201 &&
+                         server->put(familie, "berg.vcf", Card("berg", "Berg", "Karl", "1950-12-24")) == 201 &&
+                         server->put(arbeit, "ruhig.vcf", Card("ruhig", "Ruhig", "Otto", "1960-03-20")) == 201;
+        if (!put) startFailure = "the contacts could not be put on the server";
     }
     static void TearDownTestSuite() {
         delete server;
@@ -139,9 +140,9 @@ protected:
         Modified = 1;
     }
 
-    QString Base() const { return QString::fromStdString(server->url()); }
+    QString Base() const { return server->base().toString(); }
 
-    static RadicaleServer* server;
+    static test::Radicale* server;
     static std::string startFailure;
     std::string current;
     TGebF* main = nullptr;
@@ -149,7 +150,7 @@ protected:
     test::ScriptedQuestion question;
 };
 
-RadicaleServer* ServerSyncDialog::server = nullptr;
+test::Radicale* ServerSyncDialog::server = nullptr;
 std::string ServerSyncDialog::startFailure;
 
 TEST_F(ServerSyncDialog, FindsTheAddressBooksAndBringsTheTickedOneIntoTheCurrentFile) {
@@ -289,36 +290,34 @@ TEST_F(ServerSyncDialog, NoRunWhileTheTableIsBusyAndNoPlainPasswordToAnotherComp
 }
 
 TEST_F(ServerSyncDialog, AnUnknownCertificateIsShownWithItsFingerprintAndPinnedOnlyWhenAccepted) {
-    RadicaleServer tls({{kUser.toStdString(), kPassword.toStdString()}});
-    std::string why;
-    ASSERT_TRUE(tls.UseTls(&why)) << why;
-    ASSERT_TRUE(tls.Start(&why)) << why;
-    const auto certificates = QSslCertificate::fromPath(QString::fromStdString(tls.certificateFile()));
-    ASSERT_EQ(certificates.size(), 1);
-    const QByteArray sha256 = certificates.first().digest(QCryptographicHash::Sha256);
+    test::Radicale tls(/*tls=*/true);
+    QString why;
+    ASSERT_TRUE(tls.start(&why)) << why.toStdString();
+    const QByteArray sha256 = tls.fingerprint();
+    const int port = tls.base().port();
 
     TAbgleichF* d = Open();
     ASSERT_NE(d, nullptr);
-    TypeAccount(d, QString::fromStdString(tls.url()), kPassword);
+    TypeAccount(d, tls.base().toString(), kPassword);
     ASSERT_TRUE(Click(d, "BtnPruefen"));
     ASSERT_TRUE(Find<QWidget>(d, "GroupZertifikat")->isVisible()) << Memo(d).toStdString();
     EXPECT_EQ(Find<QLabel>(d, "LabelFingerabdruck")->text().replace('\n', ':'), dav::FormatFingerprint(sha256));
-    EXPECT_FALSE(d->pins->pinned("127.0.0.1", tls.port())) << "pinned before the user said so";
+    EXPECT_FALSE(d->pins->pinned("127.0.0.1", port)) << "pinned before the user said so";
 
     // Refused: nothing pinned, the next check asks again.
     QTest::mouseClick(Find<QPushButton>(d, "BtnAblehnen"), Qt::LeftButton);
     EXPECT_FALSE(Find<QWidget>(d, "GroupZertifikat")->isVisible());
-    EXPECT_FALSE(d->pins->pinned("127.0.0.1", tls.port()));
+    EXPECT_FALSE(d->pins->pinned("127.0.0.1", port));
     ASSERT_TRUE(Click(d, "BtnPruefen"));
     ASSERT_TRUE(Find<QWidget>(d, "GroupZertifikat")->isVisible());
     ASSERT_TRUE(Click(d, "BtnAnnehmen"));
-    EXPECT_EQ(d->pins->pinned("127.0.0.1", tls.port()), sha256);
+    EXPECT_EQ(d->pins->pinned("127.0.0.1", port), sha256);
     EXPECT_EQ(Find<QLabel>(d, "LabelStatus")->text(), "Kein Adreßbuch gefunden.") << Memo(d).toStdString();
 
     // A server that shows another certificate later is refused with the
     // message that says so; taking the new one is a decision of its own.
     const QByteArray earlier(32, '\x11');
-    d->pins->pin("127.0.0.1", tls.port(), earlier);
+    d->pins->pin("127.0.0.1", port, earlier);
     platform.clearRecords();
     ASSERT_TRUE(Click(d, "BtnPruefen"));
     ASSERT_EQ(platform.messages.size(), 1u);
@@ -331,6 +330,6 @@ TEST_F(ServerSyncDialog, AnUnknownCertificateIsShownWithItsFingerprintAndPinnedO
     EXPECT_EQ(Find<QLabel>(d, "LabelFingerabdruck")->text().replace('\n', ':'), dav::FormatFingerprint(sha256));
     EXPECT_TRUE(Find<QPushButton>(d, "BtnAblehnen")->hasFocus() || !d->isActiveWindow());
     QTest::mouseClick(Find<QPushButton>(d, "BtnAblehnen"), Qt::LeftButton);
-    EXPECT_EQ(d->pins->pinned("127.0.0.1", tls.port()), earlier);
+    EXPECT_EQ(d->pins->pinned("127.0.0.1", port), earlier);
     EXPECT_NE(Memo(d).indexOf("hat sich geändert!"), -1);
 }

@@ -1,17 +1,11 @@
 #pragma once
 // Helpers of the server-sync window tests: a secret store and a password
-// question that the test scripts, and plain HTTP requests that put address
-// books and contacts on a real server the way any other client would.
+// question that the test scripts.
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QTimer>
 #include <deque>
 #include <optional>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -68,50 +62,5 @@ struct ScriptedQuestion {
         };
     }
 };
-
-// One request to the server, waited for; the status, or 0 when none came.
-inline int DavRequest(const QString& method, const QString& url, const QString& user, const QString& password,
-                      const QByteArray& body = {}, const QByteArray& contentType = "application/xml; charset=utf-8",
-                      QByteArray* answer = nullptr) {
-    QNetworkAccessManager net;
-    QNetworkRequest request{QUrl(url)};
-    request.setRawHeader("Authorization", "Basic " + (user + ":" + password).toUtf8().toBase64());
-    request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
-    request.setRawHeader("Depth", "0");
-    QNetworkReply* reply = net.sendCustomRequest(request, method.toLatin1(), body);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(15000, &loop, &QEventLoop::quit);
-    loop.exec();
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (answer) *answer = reply->readAll();
-    reply->deleteLater();
-    return status;
-}
-
-// An address book named displayName at <base><user>/<path>/, made with
-// extended MKCOL as a contacts program makes it.
-inline void MakeAddressBook(const QString& base, const QString& user, const QString& password, const QString& path,
-                            const QString& displayName) {
-    // The server makes a user's own collection at the first request.
-    DavRequest("PROPFIND", base + user + "/", user, password);
-    const QByteArray mkcol =
-        "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-        "<D:mkcol xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:carddav\"><D:set><D:prop>"
-        "<D:resourcetype><D:collection/><C:addressbook/></D:resourcetype>"
-        "<D:displayname>" + displayName.toUtf8() + "</D:displayname></D:prop></D:set></D:mkcol>";
-    ASSERT_EQ(DavRequest("MKCOL", base + user + "/" + path + "/", user, password, mkcol), 201);
-}
-
-inline void PutContact(const QString& bookUrl, const QString& user, const QString& password, const QString& name,
-                       const QByteArray& vcard) {
-    const int status = DavRequest("PUT", bookUrl + name, user, password, vcard, "text/vcard; charset=utf-8");
-    ASSERT_TRUE(status == 201 || status == 204) << status;
-}
-
-inline QByteArray Card(const char* uid, const char* family, const char* given, const char* bday) {
-    return QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:") + uid + "\r\nFN:" + given + " " + family + "\r\nN:" +
-           family + ";" + given + ";;;\r\nBDAY:" + bday + "\r\nEND:VCARD\r\n";
-}
 
 }  // namespace tmf::test
