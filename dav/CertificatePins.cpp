@@ -1,6 +1,6 @@
 #include "CertificatePins.h"
 
-#include <QSettings>
+#include "SyncSettings.h"
 
 namespace tmf::dav {
 namespace {
@@ -9,28 +9,23 @@ QString Key(const QString& host, int port) {
     return QStringLiteral("Zertifikate/") + host.toLower() + QLatin1Char(':') + QString::number(port);
 }
 
-QSettings ProgramSettings() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Termifolio98"),
-                     QStringLiteral("Termifolio98"));
-}
-
 }  // namespace
 
 std::optional<QByteArray> IniCertificatePins::pinned(const QString& host, int port) const {
-    const QString value = ProgramSettings().value(Key(host, port)).toString();
+    const QString value = ProgramIni().value(Key(host, port)).toString();
     const QByteArray fingerprint = ParseFingerprint(value);
     if (fingerprint.isEmpty()) return std::nullopt;
     return fingerprint;
 }
 
 void IniCertificatePins::pin(const QString& host, int port, const QByteArray& sha256) {
-    QSettings settings = ProgramSettings();
+    QSettings settings = ProgramIni();
     settings.setValue(Key(host, port), FormatFingerprint(sha256));
     settings.sync();
 }
 
 void IniCertificatePins::unpin(const QString& host, int port) {
-    QSettings settings = ProgramSettings();
+    QSettings settings = ProgramIni();
     settings.remove(Key(host, port));
     settings.sync();
 }

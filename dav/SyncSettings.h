@@ -3,6 +3,7 @@
 // [Abgleich] of the program's INI ($XDG_CONFIG_HOME/Termifolio98/
 // Termifolio98.ini). The windows' dialog and the terminal command read and
 // write the same keys. A password is never among them.
+#include <QSettings>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,9 @@ struct SyncSettings {
     bool allowPlainHttp = false;  // UnverschluesseltErlaubt: for this server only
     bool operator==(const SyncSettings&) const = default;
 };
+
+// The program's INI file, as the windows open it.
+QSettings ProgramIni();
 
 SyncSettings LoadSyncSettings();
 void SaveSyncSettings(const SyncSettings& settings);
