@@ -101,10 +101,12 @@ struct Fetch : std::enable_shared_from_this<Fetch> {
         DavRequest request{"REPORT", o.url, SyncCollectionBody(token, kContactProps)};
         auto self = shared_from_this();
         client.send(request, [self, token, round](const DavReply& reply) {
-            const QStringList conditions = ErrorConditions(reply.body);
-            const bool tokenRefused = conditions.contains(QualifiedName(kNsDav, "valid-sync-token")) ||
-                                      (!token.isEmpty() && (reply.status == 403 || reply.status == 409 || reply.status == 412));
-            if (tokenRefused && !token.isEmpty() && round == 0) return self->report(QString(), 0);
+            // A token the server no longer takes: the standard's answer is a
+            // 403 or 409 naming valid-sync-token, Xandikos answers 500. Any
+            // refusal of a report that carried a token is met by starting
+            // over once without one; faults of the connection are not.
+            const bool answered = reply.status >= 400 && reply.error.kind != DavErrorKind::Unauthorized;
+            if (answered && !token.isEmpty() && round == 0) return self->report(QString(), 0);
             if (reply.error) return self->fail(reply.error);
             if (reply.status == 400 || reply.status == 405 || reply.status == 501) {
                 if (round == 0) return self->listing();  // offered, but not taken after all

@@ -1,8 +1,7 @@
 #include "CertificatePins.h"
 
-#include <QSettings>
-
 #include "SyncSettings.h"
+
 
 namespace tmf::dav {
 namespace {
@@ -14,20 +13,20 @@ QString Key(const QString& host, int port) {
 }  // namespace
 
 std::optional<QByteArray> IniCertificatePins::pinned(const QString& host, int port) const {
-    const QString value = ProgramSettings().value(Key(host, port)).toString();
+    const QString value = ProgramIni().value(Key(host, port)).toString();
     const QByteArray fingerprint = ParseFingerprint(value);
     if (fingerprint.isEmpty()) return std::nullopt;
     return fingerprint;
 }
 
 void IniCertificatePins::pin(const QString& host, int port, const QByteArray& sha256) {
-    QSettings settings = ProgramSettings();
+    QSettings settings = ProgramIni();
     settings.setValue(Key(host, port), FormatFingerprint(sha256));
     settings.sync();
 }
 
 void IniCertificatePins::unpin(const QString& host, int port) {
-    QSettings settings = ProgramSettings();
+    QSettings settings = ProgramIni();
     settings.remove(Key(host, port));
     settings.sync();
 }

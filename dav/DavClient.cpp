@@ -21,14 +21,6 @@ QString Where(const QUrl& url) { return url.toDisplayString(QUrl::RemoveUserInfo
 
 int DefaultPort(const QUrl& url) { return url.port(url.scheme() == QLatin1String("http") ? 80 : 443); }
 
-struct Pending {
-    DavRequest request;
-    std::function<void(const DavReply&)> done;
-    QUrl url;  // where it goes now (after redirects)
-    int redirects = 0;
-    int passwordRound = -1;  // the password it was last sent with
-};
-
 }  // namespace
 
 QString ErrorMessage(DavErrorKind kind, const QUrl& url, int status) {
@@ -84,6 +76,14 @@ QString ErrorMessage(DavErrorKind kind, const QUrl& url, int status) {
 }
 
 struct DavClient::Impl {
+    struct Pending {
+        DavRequest request;
+        std::function<void(const DavReply&)> done;
+        QUrl url;  // where it goes now (after redirects)
+        int redirects = 0;
+        int passwordRound = -1;  // the password it was last sent with
+    };
+
     DavClient* q;
     Account account;
     PasswordSource& passwords;
@@ -108,7 +108,7 @@ struct DavClient::Impl {
     qint64 received = 0;
 
     Impl(DavClient* owner, Account a, PasswordSource& p, CertificatePins& c, ConnectionLimits l)
-        : q(owner), account(std::move(a)), passwords(p), pins(c), limits(l), nam(owner) {
+        : q(owner), account(std::move(a)), passwords(p), pins(c), limits(l) {
         nam.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
         nam.setCookieJar(nullptr);
     }
@@ -418,7 +418,7 @@ int DavClient::requestsSent() const { return d->sent; }
 qint64 DavClient::bytesReceived() const { return d->received; }
 
 void DavClient::send(const DavRequest& request, std::function<void(const DavReply&)> done) {
-    auto p = std::make_shared<Pending>();
+    auto p = std::make_shared<Impl::Pending>();
     p->request = request;
     p->done = std::move(done);
     p->url = request.url;

@@ -3,14 +3,13 @@
 #include <QSettings>
 
 namespace tmf::dav {
-
-QSettings ProgramSettings() {
+QSettings ProgramIni() {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Termifolio98"),
                      QStringLiteral("Termifolio98"));
 }
 
 SyncSettings LoadSyncSettings() {
-    QSettings s = ProgramSettings();
+    QSettings s = ProgramIni();
     s.beginGroup(QStringLiteral("Abgleich"));
     SyncSettings out;
     out.server = s.value(QStringLiteral("Server")).toString();
@@ -23,7 +22,7 @@ SyncSettings LoadSyncSettings() {
 }
 
 void SaveSyncSettings(const SyncSettings& in) {
-    QSettings s = ProgramSettings();
+    QSettings s = ProgramIni();
     s.beginGroup(QStringLiteral("Abgleich"));
     s.setValue(QStringLiteral("Server"), in.server);
     s.setValue(QStringLiteral("Benutzer"), in.user);

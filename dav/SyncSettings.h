@@ -19,8 +19,8 @@ struct SyncSettings {
     bool operator==(const SyncSettings&) const = default;
 };
 
-// The program's INI, where the account and the accepted certificates live.
-QSettings ProgramSettings();
+// The program's INI file, as the windows open it.
+QSettings ProgramIni();
 
 SyncSettings LoadSyncSettings();
 void SaveSyncSettings(const SyncSettings& settings);
