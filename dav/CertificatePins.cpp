@@ -2,7 +2,6 @@
 
 #include "SyncSettings.h"
 
-
 namespace tmf::dav {
 namespace {
 
