@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <cstdio>
+#include <cstdlib>
 
 #include "CommandLine.h"
 #include "DesktopNotifications.h"
@@ -19,6 +20,21 @@
 #include "SingleInstance.h"
 #include "State.h"
 
+namespace {
+
+// Qt ends the process with abort() when it reaches no display (a lost X
+// connection, no DISPLAY at all): a core dump for what is no fault of the
+// program. While the application is made, its fatal message ends the
+// program with the reason and an exit status instead.
+void EndWithoutDisplay(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    if (type != QtFatalMsg) return;
+    std::fputs("Termifolio98: Ohne erreichbare Anzeige lassen sich keine Fenster öffnen; das Programm endet.\n", stderr);
+    std::_Exit(1);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     const tmf::app::CommandLine command = tmf::app::ParseCommandLine(argc, argv);
     if (command.action != tmf::app::CommandLine::Action::Run) {
@@ -26,7 +42,9 @@ int main(int argc, char** argv) {
         return command.exitCode;
     }
 
+    const QtMessageHandler qtMessages = qInstallMessageHandler(EndWithoutDisplay);
     QApplication app(argc, argv);
+    qInstallMessageHandler(qtMessages);
     QApplication::setApplicationName("Termifolio98");
     // Lets the desktop match the windows to the menu entry and its icon.
     QGuiApplication::setDesktopFileName("termifolio98");

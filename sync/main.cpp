@@ -10,6 +10,7 @@
 #include "Discovery.h"
 #include "FileIo.h"
 #include "ListFiles.h"
+#include "ProgramFolders.h"
 #include "PasswordCommand.h"
 #include "State.h"
 #include "SyncLock.h"
@@ -90,6 +91,9 @@ int main(int argc, char** argv) {
     }
 
     DataDir = cli::FindDataFolder();
+    // The sync keeps its state there even when the windowed program has
+    // never run; made private as the program makes it.
+    MakeDataFolder(DataDir);
     // The windowed program may hold the same file and write it back; the
     // lock is taken before anything goes to the server.
     DataFolderLock lock;

@@ -157,7 +157,9 @@ TEST_P(ServerSync, CardsAsExportersWriteThemGiveTheEntriesOfTheImport) {
              {"google.vcf", "Greta Gärtner|Geburtstag|12.04.1985"}, {"outlook.vcf", "Jörg Müller|Geburtstag|22.07.1970"},
              {"thunderbird.vcf", "Eva Schulz|Geburtstag|01.01.1990"}, {"nextcloud.vcf", "Nina Nebel|Geburtstag|04.05.0101"},
              {"phone21.vcf", "Ayse Öztürk|Geburtstag|14.07.1988"}, {"android.vcf", "Dirk Droid|Geburtstag|10.10.1999"}})
-        if (taken.contains(file)) EXPECT_NE(std::find(entries.begin(), entries.end(), entry), entries.end()) << entry;
+        if (taken.contains(file)) {
+            EXPECT_NE(std::find(entries.begin(), entries.end(), entry), entries.end()) << entry;
+        }
     EXPECT_NE(r.summary.indexOf(QStringLiteral("Lea Schalt: 29. Februar")), -1) << Why(r);
     EXPECT_NE(r.summary.indexOf(QStringLiteral("Tim Text: Datum ohne Tag")), -1) << Why(r);
 }
@@ -218,7 +220,9 @@ TEST_P(ServerSync, DiscoveryFindsTheAddressBooksByTheirNames) {
                 EXPECT_TRUE(c.syncCollection);
             }
         EXPECT_TRUE(seen);
-        if (typed == book.toString()) EXPECT_EQ(found.addressBooks.size(), 1);
+        if (typed == book.toString()) {
+            EXPECT_EQ(found.addressBooks.size(), 1);
+        }
     }
 }
 
