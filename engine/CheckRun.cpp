@@ -140,7 +140,11 @@ bool CheckDates(std::string_view mode, const std::optional<ShownChoices>& shown)
         CheckResults(4, 0) = Cell(file);
 
         const bool findings = CheckEntries(sounds, passedOverSoundPlayed);
-        SaveAppointmentFile(file, "", "Datum");
+        // A file the automatic run changed is written whole below, check date
+        // included. Stamping its header first would leave the new date on disk
+        // when that save fails (a full disk takes a new file, not an in-place
+        // header), and the save's own "unverändert" would then be untrue.
+        if (mode != "Auto" || Modified != 1) SaveAppointmentFile(file, "", "Datum");
         if (findings) {
             // The notification says what the window says, as it comes up:
             // a user away from the screen learns of it without closing it.

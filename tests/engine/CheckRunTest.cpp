@@ -5,6 +5,7 @@
 
 #include "CheckRun.h"
 #include "EngineFixture.h"
+#include "FileIo.h"
 #include "ListFiles.h"
 
 using namespace tmf;
@@ -319,6 +320,22 @@ TEST_F(CheckRun, ModifiedFromBeforeTheRunSavesEveryFileInFull) {
     EXPECT_TRUE(ReadOnDisk(a).savedInFull());
     EXPECT_TRUE(ReadOnDisk(b).savedInFull());
     EXPECT_EQ(Modified, 1);
+}
+
+TEST_F(CheckRun, AutomaticRunOnAFullDiskLeavesAChangedFileAsItWasAndSaysSo) {
+    // The first warning changes the entry; a full disk refuses the new copy
+    // but would still take an in-place header.
+    const std::string path = MakeFile("Voll.tmf", {Entry("20.06.1990", 7, 2)}, "14.06.2024");
+    SetCheckList({path});
+    const std::string before = dir.read("daten/Voll.tmf");
+    SetWriteFaultForTesting(WriteFault::NoSpaceForNewFiles);
+    CheckDates("Auto");
+    SetWriteFaultForTesting(WriteFault::None);
+
+    EXPECT_EQ(dir.read("daten/Voll.tmf"), before);
+    const std::vector<std::string> said = messages();
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("unverändert"), std::string::npos) << said[0];
 }
 
 TEST_F(CheckRun, LeavesTheCurrentFileLoadedAfterWalkingTheList) {
