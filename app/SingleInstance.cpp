@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QThread>
 #include <QWidget>
 
@@ -18,11 +19,16 @@ namespace tmf::app {
 namespace {
 
 // Derived from the folder, so that copies on different folders (and tests
-// on their own temporary folders) never meet.
+// on their own temporary folders) never meet. The socket lives in the
+// user's own runtime folder (0700, checked by Qt): in the shared temporary
+// folder another user could take the name first and answer for a copy
+// that does not run.
 QString ServerNameFor(const QString& dataDir) {
     const QByteArray key = QDir::cleanPath(QDir(dataDir).absolutePath()).toUtf8();
-    return QStringLiteral("termif98-") +
-           QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24));
+    const QString name = QStringLiteral("termif98-") +
+                         QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24));
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? name : runtime + QLatin1Char('/') + name;
 }
 
 }  // namespace

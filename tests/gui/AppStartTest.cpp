@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
@@ -127,6 +128,15 @@ TEST(SingleInstanceTest, ASecondCopyOnTheFolderIsRefusedAndWakesTheFirst) {
     SingleInstance elsewhere(Folder(other));
     EXPECT_EQ(elsewhere.Acquire(), SingleInstance::Result::Acquired);
     EXPECT_NE(elsewhere.ServerName(), first.ServerName());
+
+    // The wake-up socket is in a folder that only this user can enter, so
+    // that nobody else can take its name first.
+    const QFileInfo socketFolder(QFileInfo(first.ServerName()).absolutePath());
+    EXPECT_TRUE(socketFolder.isDir()) << socketFolder.filePath().toStdString();
+    EXPECT_EQ(socketFolder.ownerId(), ::getuid());
+    EXPECT_EQ(socketFolder.permissions() & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                                            QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther),
+              QFileDevice::Permissions());
 }
 
 TEST(SingleInstanceTest, TheLockIsGoneAfterTheEndAndALiveCopysLockNeverGoesStale) {
