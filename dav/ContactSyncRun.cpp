@@ -37,6 +37,13 @@ bool EndsRun(DavErrorKind kind) {
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 
+bool RemembersEntries(const SyncTargetState& state) {
+    for (const auto& [url, book] : state.books)
+        for (const auto& [href, contact] : book.contacts)
+            if (!contact.entries.empty()) return true;
+    return false;
+}
+
 }  // namespace
 
 struct ContactSyncRun::Impl {
@@ -52,6 +59,7 @@ struct ContactSyncRun::Impl {
     bool cancelled = false;
     bool writing = false;
     bool over = false;
+    bool startedAfresh = false;
     ContactSyncResult result;
 
     Impl(ContactSyncRun* owner, DavClient& c, ContactSyncOptions options) : q(owner), client(c), o(std::move(options)) {}
@@ -116,12 +124,28 @@ struct ContactSyncRun::Impl {
             return fileFailed(QStringLiteral("%1 konnte nicht vollständig geladen werden; es wurde nichts geändert.")
                                   .arg(Text(target)));
         const SyncTargetState basis = ReconcilePending(onDisk, EntryTable, EntryCount);
+        if (EntryCount == 0 && RemembersEntries(basis) && !startedAfresh) return startAfresh();
         const ContactSyncPlan plan = PlanContactSync(EntryTable, EntryCount, basis, books);
         result.report = plan.report;
         result.outcome = CommitContactSync(target, statePath, onDisk, basis, plan);
         if (result.outcome == CommitOutcome::Failed)
             return fileFailed(QStringLiteral("%1 wurde nicht geändert.").arg(Text(target)));
         finish();
+    }
+
+    // An empty file where the state remembers entries is a new file at the
+    // old place (deleted and made again, or emptied): the remembered links
+    // belong to the old one, and read incrementally every contact would count
+    // as deleted here and never come back. The run reads everything again
+    // as for a file never synced; the duplicates test keeps that safe.
+    void startAfresh() {
+        startedAfresh = true;
+        writing = false;
+        onDisk = SyncStateFile{};
+        full = true;
+        books.clear();
+        next = 0;
+        nextBook();
     }
 
     void fileFailed(const QString& why) {
@@ -135,8 +159,10 @@ struct ContactSyncRun::Impl {
         result.requests = client.requestsSent();
         result.ok = result.failures.isEmpty() && result.fileFailure.isEmpty() && !cancelled;
         QString text;
+        if (startedAfresh)
+            text = QStringLiteral("Die Datei enthielt keinen Eintrag mehr; alle Kontakte wurden neu gelesen.\n");
         if (!books.empty() && result.fileFailure.isEmpty())
-            text = QString::fromStdString(ContactSyncSummary(result.report, target)).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            text += QString::fromStdString(ContactSyncSummary(result.report, target)).replace(QLatin1String("\r\n"), QLatin1String("\n"));
         if (!result.failures.isEmpty()) {
             if (!text.isEmpty()) text += QLatin1Char('\n');
             text += QStringLiteral("Nicht gelesen (die Einträge daraus bleiben, wie sie sind):\n");

@@ -129,6 +129,29 @@ const std::vector<std::pair<QString, QByteArray>> kExporters = {
     {"text.vcf", "BEGIN:VCARD\r\nVERSION:4.0\r\nUID:text-1\r\nN:Text;Tim;;;\r\nFN:Tim Text\r\nBDAY;VALUE=text:um 1800\r\nEND:VCARD\r\n"},
 };
 
+TEST_P(ServerSync, AFileMadeAgainAtTheSamePlaceGetsTheContactsAgainButAnEditedOneIsKept) {
+    ASSERT_TRUE(server->putMany(book, {{"anna.vcf", Card("u-anna", "Anna", "Berg", "BDAY:1980-02-01\r\n")},
+                                       {"bert.vcf", Card("u-bert", "Bert", "Kurz", "BDAY:1975-03-15\r\n")}}));
+    ASSERT_TRUE(Run().ok);
+    // The user changes one synced entry: it is the user's now, not gone.
+    ASSERT_EQ(LoadAppointmentFile(target, "Alles"), LoadResult::Loaded);
+    EntryTable(Vorname, 1) = Cell("Annegret");
+    ASSERT_TRUE(SaveAppointmentFile(target, "Alles", ""));
+    const dav::ContactSyncResult edited = Run();
+    ASSERT_TRUE(edited.ok) << Why(edited);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"Annegret Berg|Geburtstag|01.02.1980", "Bert Kurz|Geburtstag|15.03.1975"}));
+
+    // Deleted and made again empty: the contacts come back, once.
+    WriteAppointmentFileBytes(target, AppointmentFileBytes(std::vector<EntrySpec>{}, "10.06.2024"));
+    const dav::ContactSyncResult again = Run();
+    ASSERT_TRUE(again.ok) << Why(again);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"Anna Berg|Geburtstag|01.02.1980", "Bert Kurz|Geburtstag|15.03.1975"}));
+    EXPECT_NE(again.summary.indexOf(QStringLiteral("neu gelesen")), -1) << Why(again);
+    const dav::ContactSyncResult after = Run();
+    ASSERT_TRUE(after.ok) << Why(after);
+    EXPECT_EQ(after.outcome, CommitOutcome::NothingToWrite);
+}
+
 TEST_P(ServerSync, CardsAsExportersWriteThemGiveTheEntriesOfTheImport) {
     std::string held;  // every card as the server gives it back
     QStringList refused, taken;
