@@ -1,6 +1,7 @@
 #include "CalendarCreate.h"
 
 #include <QXmlStreamWriter>
+#include <algorithm>
 #include <memory>
 
 #include "DavXml.h"
@@ -79,6 +80,12 @@ struct Make : std::enable_shared_from_this<Make> {
         client.send(probe, [self, url](const DavReply& reply) {
             if (reply.error.kind == DavErrorKind::NotFound) return self->mkcalendar(url);
             if (reply.error) return self->fail(reply.error);
+            // Some servers say "not found" inside a multistatus.
+            const MultiStatus ms = ParseMultiStatus(reply.body);
+            const bool missing = reply.status == 207 && ms.ok && !ms.responses.isEmpty() &&
+                                 std::all_of(ms.responses.begin(), ms.responses.end(),
+                                             [](const DavResponse& r) { return r.status == 404; });
+            if (missing) return self->mkcalendar(url);
             self->next();  // taken
         });
     }
@@ -88,6 +95,8 @@ struct Make : std::enable_shared_from_this<Make> {
         auto self = shared_from_this();
         client.send(request, [self, url](const DavReply& reply) {
             if (reply.status == 201) return self->read(url);
+            // Made meanwhile by someone else: the next name.
+            if (reply.body.contains("resource-must-be-null")) return self->next();
             // A server without MKCALENDAR: the extended MKCOL makes the same.
             const bool unknownMethod = reply.status == 405 || reply.status == 501 || reply.status == 400 ||
                                        (reply.status == 403 && ErrorConditions(reply.body).isEmpty());
