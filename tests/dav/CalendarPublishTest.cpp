@@ -8,6 +8,7 @@
 
 #include "CalendarCreate.h"
 #include "CalendarPublishRun.h"
+#include "CalendarReader.h"
 #include "DavFixture.h"
 #include "DavServers.h"
 #include "ICalendar.h"
@@ -89,16 +90,7 @@ protected:
         return Publish({{calendar, QString::fromStdString(target), "Geburtstage"}}, std::move(decide));
     }
 
-    std::vector<std::string> ReadBack(const QUrl& url) {
-        QProcess p;
-        p.start("/usr/bin/python3", {TMF_TEST_SCRIPTS "read_calendar.py", url.toString(), server->user(), server->password()});
-        p.waitForFinished(60'000);
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-        std::vector<std::string> lines;
-        for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
-            if (!line.isEmpty()) lines.push_back(line.toStdString());
-        return lines;
-    }
+    std::vector<std::string> ReadBack(const QUrl& url) { return ReadCalendar(url, server->user(), server->password()); }
     std::vector<std::string> ReadBack() { return ReadBack(calendar); }
 
     static std::vector<std::string> Sorted(std::vector<std::string> v) {
