@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPointer>
+#include <QTimer>
+#include <deque>
 #include <memory>
 
 #include "AppointmentFile.h"
@@ -96,6 +98,8 @@ struct CalendarPublishRun::Impl {
     std::unique_ptr<Job> job;
     bool cancelled = false;
     bool over = false;
+    bool asking = false;
+    std::deque<std::function<void()>> deferred;
     std::shared_ptr<bool> alive = std::make_shared<bool>(true);
 
     Impl(CalendarPublishRun* owner, DavClient& c, PublishOptions options)
@@ -344,7 +348,24 @@ struct CalendarPublishRun::Impl {
         PublishConflict c{Text(s.summary.empty() ? FileName(s.href).toStdString() : s.summary), job->name, urlOf(s),
                           deleted, s.action == PublishAction::Delete};
         std::optional<ConflictChoice> choice;
-        if (decide && !again) choice = decide(c);
+        if (decide && !again) {
+            // A window's question runs an event loop of its own, in which the
+            // next conflict may come in: it waits for this one's answer.
+            if (asking) {
+                deferred.push_back([this, i, deleted, serverEtag] { conflict(i, deleted, serverEtag, false); });
+                return;
+            }
+            asking = true;
+            choice = decide(c);
+            asking = false;
+            QTimer::singleShot(0, q, [this, a = alive] {
+                while (*a && !asking && !deferred.empty()) {
+                    auto next = std::move(deferred.front());
+                    deferred.pop_front();
+                    next();
+                }
+            });
+        }
         if (!choice) {
             restore(s.uid);
             job->report.conflicts.push_back(c.summary.toStdString() +
