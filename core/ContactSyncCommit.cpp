@@ -51,6 +51,8 @@ CommitOutcome CommitContactSync(const std::string& target, const std::string& st
     SyncStateFile stateFile;
     stateFile.target = target;
     stateFile.current = basis;
+    // What the publishing recorded is not this run's to drop.
+    stateFile.calendars = onDisk.calendars;
     if (!plan.fileChanges()) {
         if (plan.state == onDisk.current && !onDisk.pending && onDisk.target == target)
             return CommitOutcome::NothingToWrite;

@@ -114,50 +114,78 @@ std::string EntryUid(std::string_view first, std::string_view last, std::string_
     return uid + "@termifolio98";
 }
 
-std::string WriteICalendar(const EntryTableType& table, int entryCount, sys_days stamp) {
-    std::string out;
-    Line(out, "BEGIN:VCALENDAR");
-    Line(out, "VERSION:2.0");
-    Line(out, "PRODID:-//Termifolio98//Termifolio98 " + std::string(kVersionText) + "//DE");
-    Line(out, "CALSCALE:GREGORIAN");
-    const std::string dtstamp = "DTSTAMP:" + IcsDate(stamp) + "T000000Z";
+std::vector<EntryEvent> EntryEvents(const EntryTableType& table, int entryCount) {
+    std::vector<EntryEvent> out;
     std::map<std::string, int> seen;
     const int last = std::min(entryCount, table.lastRow());
     for (int r = 1; r <= last; ++r) {
         const std::string first = table(Vorname, r).asText();
         const std::string lastName = table(Nachname, r).asText();
         const std::string term = table(Terminart, r).asText();
-        const std::string dateText = table(TerminAm, r).asText();
-        const year_month_day date = ParseDate(dateText).value_or(year{100} / January / 1);
-        const bool leapDay = date.month() == February && date.day() == day{29};
-        sys_days start{date};
-        if (date.year() < year{kFirstCalendarYear}) start = AnniversaryInYear(date, year{kFirstCalendarYear});
-
-        Line(out, "BEGIN:VEVENT");
-        Line(out, "UID:" + EntryUid(first, lastName, term, seen[first + '\x1f' + lastName + '\x1f' + term]++));
-        Line(out, dtstamp);
-        Line(out, "DTSTART;VALUE=DATE:" + IcsDate(start));
-        Line(out, "DTEND;VALUE=DATE:" + IcsDate(start + days{1}));
-        // The program's anniversary of 29 February is 1 March in common
-        // years: exactly the 60th day of every year.
-        Line(out, leapDay ? "RRULE:FREQ=YEARLY;BYYEARDAY=60" : "RRULE:FREQ=YEARLY");
-        const std::string names = Trimmed(first + " " + lastName);
-        Line(out, "SUMMARY:" + EscapeText(names + ": " + term));
-        const std::string remark = table(Bemerkung, r).asText();
-        if (!remark.empty()) Line(out, "DESCRIPTION:" + EscapeText(remark));
-        Line(out, "TRANSP:TRANSPARENT");
-        std::set<int> leads;
-        for (int lead : {Lead(table(Warnung1, r)), Lead(table(Warnung2, r))})
-            if (lead > 0) leads.insert(lead);
-        for (auto it = leads.rbegin(); it != leads.rend(); ++it) {
-            Line(out, "BEGIN:VALARM");
-            Line(out, "ACTION:DISPLAY");
-            Line(out, "TRIGGER:-P" + std::to_string(*it) + "D");
-            Line(out, "DESCRIPTION:" + EscapeText(names + " hat in " + std::to_string(*it) + " Tag(en) " + term + " !"));
-            Line(out, "END:VALARM");
-        }
-        Line(out, "END:VEVENT");
+        out.push_back({EntryUid(first, lastName, term, seen[first + '\x1f' + lastName + '\x1f' + term]++), r});
     }
+    return out;
+}
+
+namespace {
+
+void WriteEvent(std::string& out, const EntryTableType& table, int r, const std::string& uid, sys_days stamp) {
+    const std::string first = table(Vorname, r).asText();
+    const std::string lastName = table(Nachname, r).asText();
+    const std::string term = table(Terminart, r).asText();
+    const std::string dateText = table(TerminAm, r).asText();
+    const year_month_day date = ParseDate(dateText).value_or(year{100} / January / 1);
+    const bool leapDay = date.month() == February && date.day() == day{29};
+    sys_days start{date};
+    if (date.year() < year{kFirstCalendarYear}) start = AnniversaryInYear(date, year{kFirstCalendarYear});
+
+    Line(out, "BEGIN:VEVENT");
+    Line(out, "UID:" + uid);
+    Line(out, "DTSTAMP:" + IcsDate(stamp) + "T000000Z");
+    Line(out, "DTSTART;VALUE=DATE:" + IcsDate(start));
+    Line(out, "DTEND;VALUE=DATE:" + IcsDate(start + days{1}));
+    // The program's anniversary of 29 February is 1 March in common
+    // years: exactly the 60th day of every year.
+    Line(out, leapDay ? "RRULE:FREQ=YEARLY;BYYEARDAY=60" : "RRULE:FREQ=YEARLY");
+    const std::string names = Trimmed(first + " " + lastName);
+    Line(out, "SUMMARY:" + EscapeText(names + ": " + term));
+    const std::string remark = table(Bemerkung, r).asText();
+    if (!remark.empty()) Line(out, "DESCRIPTION:" + EscapeText(remark));
+    Line(out, "TRANSP:TRANSPARENT");
+    std::set<int> leads;
+    for (int lead : {Lead(table(Warnung1, r)), Lead(table(Warnung2, r))})
+        if (lead > 0) leads.insert(lead);
+    for (auto it = leads.rbegin(); it != leads.rend(); ++it) {
+        Line(out, "BEGIN:VALARM");
+        Line(out, "ACTION:DISPLAY");
+        Line(out, "TRIGGER:-P" + std::to_string(*it) + "D");
+        Line(out, "DESCRIPTION:" + EscapeText(names + " hat in " + std::to_string(*it) + " Tag(en) " + term + " !"));
+        Line(out, "END:VALARM");
+    }
+    Line(out, "END:VEVENT");
+}
+
+void BeginCalendar(std::string& out) {
+    Line(out, "BEGIN:VCALENDAR");
+    Line(out, "VERSION:2.0");
+    Line(out, "PRODID:-//Termifolio98//Termifolio98 " + std::string(kVersionText) + "//DE");
+    Line(out, "CALSCALE:GREGORIAN");
+}
+
+}  // namespace
+
+std::string WriteICalendar(const EntryTableType& table, int entryCount, sys_days stamp) {
+    std::string out;
+    BeginCalendar(out);
+    for (const EntryEvent& e : EntryEvents(table, entryCount)) WriteEvent(out, table, e.row, e.uid, stamp);
+    Line(out, "END:VCALENDAR");
+    return out;
+}
+
+std::string WriteEventResource(const EntryTableType& table, int row, const std::string& uid, sys_days stamp) {
+    std::string out;
+    BeginCalendar(out);
+    WriteEvent(out, table, row, uid, stamp);
     Line(out, "END:VCALENDAR");
     return out;
 }

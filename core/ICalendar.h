@@ -4,6 +4,7 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "EntryTable.h"
 
@@ -22,6 +23,19 @@ std::string WriteICalendar(const EntryTableType& table, int entryCount, std::chr
 // The UID of an entry whose names and term are first, last, term; the
 // occurrence counts earlier entries with the same three (0 for the first).
 std::string EntryUid(std::string_view first, std::string_view last, std::string_view term, int occurrence);
+
+// The event of each entry: its UID and its row, in the table's order.
+struct EntryEvent {
+    std::string uid;
+    int row = 0;
+};
+std::vector<EntryEvent> EntryEvents(const EntryTableType& table, int entryCount);
+
+// One entry's event alone, as a calendar object of its own (a calendar
+// server keeps each event as a resource of its own): the same event that
+// WriteICalendar writes for that row.
+std::string WriteEventResource(const EntryTableType& table, int row, const std::string& uid,
+                               std::chrono::sys_days stamp);
 
 // Writes the loaded entries to path, replacing it only once it is complete.
 // Shows a message and returns false on failure.

@@ -113,6 +113,11 @@ std::string FormatSyncState(const SyncStateFile& state) {
         Section(out, "schwebend", *state.pending);
         for (const ContactFields& f : state.pendingWrites) Fields(out, "schreibt", f);
     }
+    for (const auto& [url, calendar] : state.calendars) {
+        Line(out, "kalender", {url});
+        for (const auto& [uid, e] : calendar.events)
+            Line(out, "termin", {uid, e.href, e.etag, e.fingerprint, e.intent, e.gone ? "1" : "0"});
+    }
     out += "ende\n";
     return out;
 }
@@ -122,6 +127,7 @@ std::optional<SyncStateFile> ParseSyncState(std::string_view text) {
     SyncTargetState* section = nullptr;
     SyncedAddressBook* book = nullptr;
     SyncedContact* contact = nullptr;
+    PublishedCalendar* calendar = nullptr;
     bool first = true, ended = false;
     std::vector<std::string> f;
     while (!text.empty()) {
@@ -151,6 +157,7 @@ std::optional<SyncStateFile> ParseSyncState(std::string_view text) {
             else if (f[1] == "schwebend" && !state.pending) section = &state.pending.emplace();
             else return std::nullopt;
             section->rulesVersion = *rules;
+            calendar = nullptr;
             book = nullptr;
             contact = nullptr;
         } else if (key == "buch" && f.size() == 4 && section) {
@@ -167,6 +174,14 @@ std::optional<SyncStateFile> ParseSyncState(std::string_view text) {
             if (f.size() != 7) return std::nullopt;
             ContactFields e{f[1], f[2], f[3], f[4], f[5], f[6]};
             (key == "eintrag" ? contact->entries : state.pendingWrites).push_back(std::move(e));
+        } else if (key == "kalender" && f.size() == 2) {
+            calendar = &state.calendars[f[1]];
+            section = nullptr;
+            book = nullptr;
+            contact = nullptr;
+        } else if (key == "termin" && f.size() == 7 && calendar) {
+            if (f[6] != "0" && f[6] != "1") return std::nullopt;
+            calendar->events[f[1]] = PublishedEvent{f[2], f[3], f[4], f[5], f[6] == "1"};
         } else if (key == "ende" && f.size() == 1) {
             ended = true;
         } else {

@@ -55,6 +55,29 @@ struct SyncTargetState {
     bool operator==(const SyncTargetState&) const = default;
 };
 
+// One event that publishing put into a calendar, by its UID.
+struct PublishedEvent {
+    std::string href;  // the path of its URL
+    // Empty while not known: a write was under way when a run ended, or the
+    // server did not say. The next run finds out before it writes.
+    std::string etag;
+    std::string fingerprint;  // of the event as last written (EventFingerprint)
+    // A write under way: the fingerprint being written, or kDeleting. Set
+    // before the request goes out, cleared once its answer is recorded, so
+    // that the next run after a kill knows the server may hold either.
+    std::string intent;
+    // Deleted elsewhere, and the user chose to keep it so: nothing is sent
+    // until the entry changes.
+    bool gone = false;
+    static constexpr const char* kDeleting = "-";
+    bool operator==(const PublishedEvent&) const = default;
+};
+
+struct PublishedCalendar {
+    std::map<std::string, PublishedEvent> events;  // by UID
+    bool operator==(const PublishedCalendar&) const = default;
+};
+
 // The state of one appointment file. A run that changes the file writes its
 // new state as `pending` first, saves the file, then writes the state again
 // without it; a run killed in between leaves `pending`, and the next one
@@ -64,6 +87,9 @@ struct SyncStateFile {
     SyncTargetState current;
     std::optional<SyncTargetState> pending;
     std::vector<ContactFields> pendingWrites;  // rows the pending run adds or changes, as they will read
+    // The calendars the file is published to, by collection URL; apart from
+    // the contact states above, which concern what comes in.
+    std::map<std::string, PublishedCalendar> calendars;
     bool operator==(const SyncStateFile&) const = default;
 };
 

@@ -16,6 +16,15 @@ SyncSettings LoadSyncSettings() {
     out.user = s.value(QStringLiteral("Benutzer")).toString();
     out.passwordCommand = s.value(QStringLiteral("PasswortBefehl")).toString();
     out.addressBooks = s.value(QStringLiteral("Adressbuecher")).toStringList();
+    out.addressBookNames = s.value(QStringLiteral("AdressbuchNamen")).toStringList();
+    const int n = s.beginReadArray(QStringLiteral("Kalender"));
+    for (int i = 0; i < n; ++i) {
+        s.setArrayIndex(i);
+        CalendarChoice c{s.value(QStringLiteral("Adresse")).toString(), s.value(QStringLiteral("Name")).toString(),
+                         s.value(QStringLiteral("Datei")).toString()};
+        if (!c.url.isEmpty()) out.calendars << c;
+    }
+    s.endArray();
     out.target = s.value(QStringLiteral("Datei")).toString();
     out.allowPlainHttp = s.value(QStringLiteral("UnverschluesseltErlaubt"), false).toBool();
     return out;
@@ -28,6 +37,16 @@ void SaveSyncSettings(const SyncSettings& in) {
     s.setValue(QStringLiteral("Benutzer"), in.user);
     s.setValue(QStringLiteral("PasswortBefehl"), in.passwordCommand);
     s.setValue(QStringLiteral("Adressbuecher"), in.addressBooks);
+    s.setValue(QStringLiteral("AdressbuchNamen"), in.addressBookNames);
+    s.remove(QStringLiteral("Kalender"));
+    s.beginWriteArray(QStringLiteral("Kalender"), static_cast<int>(in.calendars.size()));
+    for (int i = 0; i < in.calendars.size(); ++i) {
+        s.setArrayIndex(i);
+        s.setValue(QStringLiteral("Adresse"), in.calendars[i].url);
+        s.setValue(QStringLiteral("Name"), in.calendars[i].name);
+        s.setValue(QStringLiteral("Datei"), in.calendars[i].file);
+    }
+    s.endArray();
     s.setValue(QStringLiteral("Datei"), in.target);
     s.setValue(QStringLiteral("UnverschluesseltErlaubt"), in.allowPlainHttp);
     s.endGroup();

@@ -9,11 +9,21 @@
 
 namespace tmf::dav {
 
+// A calendar the program publishes a file to.
+struct CalendarChoice {
+    QString url;   // Adresse: the full collection URL
+    QString name;  // Name: its display name, as found
+    QString file;  // Datei: the appointment file that goes into it
+    bool operator==(const CalendarChoice&) const = default;
+};
+
 struct SyncSettings {
     QString server;           // Server
     QString user;             // Benutzer
     QString passwordCommand;  // PasswortBefehl: the terminal's way to the password
     QStringList addressBooks; // Adressbuecher: full collection URLs
+    QStringList addressBookNames;  // AdressbuchNamen: their display names, in the same order
+    QList<CalendarChoice> calendars;  // Kalender: where files are published
     QString target;           // Datei: the appointment file they go into
     bool allowPlainHttp = false;  // UnverschluesseltErlaubt: for this server only
     bool operator==(const SyncSettings&) const = default;

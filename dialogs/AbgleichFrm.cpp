@@ -33,6 +33,12 @@ QString TwoLineFingerprint(const QByteArray& sha256) {
     return all.left(half) + QLatin1Char('\n') + all.mid(half + 1);
 }
 
+QString Calendars(int n) {
+    if (n == 0) return QStringLiteral("Kein Kalender für Termine gefunden.");
+    if (n == 1) return QStringLiteral("1 Kalender für Termine gefunden.");
+    return QStringLiteral("%1 Kalender für Termine gefunden.").arg(n);
+}
+
 QString Books(int n) {
     if (n == 0) return QStringLiteral("Kein Adreßbuch gefunden.");
     if (n == 1) return QStringLiteral("1 Adreßbuch gefunden.");
@@ -49,9 +55,11 @@ TAbgleichF::TAbgleichF(QWidget* parent) : QDialog(parent), ui(new Ui::TAbgleichF
     ui->setupUi(this);
     setObjectName("AbgleichF");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(400, 400);
-    ui->ListAdressbuecher->setUniformItemSizes(true);
-    ui->ListAdressbuecher->setStyleSheet("QListWidget::item { height: 15px; }");
+    setFixedSize(400, 528);
+    for (QListWidget* list : {ui->ListAdressbuecher, ui->ListKalender}) {
+        list->setUniformItemSizes(true);
+        list->setStyleSheet("QListWidget::item { height: 15px; }");
+    }
     ui->LabelFingerabdruck->setFont(QFont(QStringLiteral("Liberation Mono"), 8));
     ui->GroupZertifikat->setVisible(false);
     passwords = std::make_unique<qt::KeychainPassword>();
@@ -63,20 +71,36 @@ TAbgleichF::TAbgleichF(QWidget* parent) : QDialog(parent), ui(new Ui::TAbgleichF
     connect(ui->BtnDatei, &QPushButton::clicked, this, &TAbgleichF::BtnDateiClick);
     connect(ui->BtnAnnehmen, &QPushButton::clicked, this, &TAbgleichF::BtnAnnehmenClick);
     connect(ui->BtnAblehnen, &QPushButton::clicked, this, &TAbgleichF::BtnAblehnenClick);
+    connect(ui->BtnNeuerKalender, &QPushButton::clicked, this, &TAbgleichF::BtnNeuerKalenderClick);
+    connect(ui->BtnKalenderDatei, &QPushButton::clicked, this, &TAbgleichF::BtnKalenderDateiClick);
+    connect(ui->ListKalender, &QListWidget::currentItemChanged, this, [this] { CalendarSelected(); });
+    // A calendar ticked gets the file of the address books unless it has one.
+    connect(ui->ListKalender, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        if (item->checkState() == Qt::Checked && item->data(Qt::UserRole + 1).toString().isEmpty()) {
+            const QString file = ui->EditDatei->text().isEmpty() ? QString::fromStdString(CurrentFile()) : ui->EditDatei->text();
+            item->setData(Qt::UserRole + 1, file);
+        }
+        CalendarSelected();
+    });
     // The address books listed belong to the server they were found on: the
     // password typed for another one must not go to them.
     connect(ui->EditServer, &QLineEdit::textEdited, this, [this] {
-        if (ui->ListAdressbuecher->count() == 0) return;
+        calendarHome_.clear();
+        if (ui->ListAdressbuecher->count() == 0 && ui->ListKalender->count() == 0) return;
         ui->ListAdressbuecher->clear();
+        ui->ListKalender->clear();
+        CalendarSelected();
         ui->LabelStatus->setText(QStringLiteral("Bitte die Verbindung prüfen."));
     });
 }
 
 TAbgleichF::~TAbgleichF() {
     *alive_ = false;
-    // The run holds the client by reference: it goes first.
+    // The runs hold the client by reference: they go first.
     delete run_;
     run_ = nullptr;
+    delete publish_;
+    publish_ = nullptr;
     client_.reset();
     if (before_) ShowCurrentFileAgain({});
     delete ui;
@@ -104,13 +128,19 @@ void TAbgleichF::RefillControls() {
     plainHttpServer_ = s.allowPlainHttp ? s.server : QString();
     ui->EditDatei->setText(s.target.isEmpty() ? QString::fromStdString(CurrentFile()) : s.target);
     ui->ListAdressbuecher->clear();
-    for (const QString& book : s.addressBooks) {
-        auto* item = new QListWidgetItem(book, ui->ListAdressbuecher);
+    for (qsizetype i = 0; i < s.addressBooks.size(); ++i) {
+        const QString& book = s.addressBooks[i];
+        const QString name = s.addressBookNames.value(i);
+        auto* item = new QListWidgetItem(name.isEmpty() ? book : name, ui->ListAdressbuecher);
         item->setData(Qt::UserRole, QUrl(book));
         item->setToolTip(book);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
     }
+    ui->ListKalender->clear();
+    for (const dav::CalendarChoice& c : s.calendars) AddCalendarItem(c.url, c.name, c.file, true);
+    CalendarSelected();
+    calendarHome_.clear();
     ui->LabelStatus->clear();
     ui->MemoProtokoll->clear();
     ui->GroupZertifikat->setVisible(false);
@@ -139,7 +169,8 @@ void TAbgleichF::SetBusy(Work work) {
     for (QWidget* w : {static_cast<QWidget*>(ui->EditServer), static_cast<QWidget*>(ui->EditBenutzer),
                        static_cast<QWidget*>(ui->EditPasswort), static_cast<QWidget*>(ui->BtnPruefen),
                        static_cast<QWidget*>(ui->ListAdressbuecher), static_cast<QWidget*>(ui->BtnDatei),
-                       static_cast<QWidget*>(ui->BtnAbgleichen)})
+                       static_cast<QWidget*>(ui->BtnAbgleichen), static_cast<QWidget*>(ui->ListKalender),
+                       static_cast<QWidget*>(ui->BtnKalenderDatei), static_cast<QWidget*>(ui->BtnNeuerKalender)})
         w->setEnabled(idle);
     ui->BtnSchliessen->setText(idle ? QStringLiteral("S&chließen") : QStringLiteral("Ab&brechen"));
     if (!idle) {
@@ -200,8 +231,17 @@ void TAbgleichF::SaveAccount(bool withBooks) {
                        NeedsPlainHttpConsent(dav::ServerUrl(s.server));
     if (withBooks) {
         s.addressBooks.clear();
-        for (const QUrl& url : CheckedBooks()) s.addressBooks << url.toString();
+        s.addressBookNames.clear();
+        for (int i = 0; i < ui->ListAdressbuecher->count(); ++i) {
+            const QListWidgetItem* item = ui->ListAdressbuecher->item(i);
+            if (item->checkState() != Qt::Checked) continue;
+            s.addressBooks << item->data(Qt::UserRole).toUrl().toString();
+            s.addressBookNames << item->text();
+        }
         s.target = ui->EditDatei->text();
+        s.calendars.clear();
+        for (const dav::CalendarTarget& c : CheckedCalendars())
+            s.calendars << dav::CalendarChoice{c.calendar.toString(), c.name, c.file};
     }
     dav::SaveSyncSettings(s);
 }
@@ -237,7 +277,12 @@ void TAbgleichF::DiscoveryDone(const dav::DiscoveryResult& result) {
         return;
     }
     ShowBooks(result.addressBooks);
+    ShowCalendars(result.calendars);
+    calendarHome_ = result.calendarHomes.value(0);
+    if (calendarHome_.isEmpty() && !result.calendars.isEmpty())
+        calendarHome_ = result.calendars.front().url.resolved(QUrl(QStringLiteral("..")));
     ui->LabelStatus->setText(Books(static_cast<int>(result.addressBooks.size())));
+    Report(Calendars(ui->ListKalender->count()));
     SaveAccount(false);
 }
 
@@ -327,8 +372,9 @@ void TAbgleichF::BtnAbgleichenClick() {
         return;
     }
     const QList<QUrl> books = CheckedBooks();
-    if (books.isEmpty()) {
-        ui->LabelStatus->setText(QStringLiteral("Bitte ein Adreßbuch ankreuzen."));
+    publishTargets_ = CheckedCalendars();
+    if (books.isEmpty() && publishTargets_.isEmpty()) {
+        ui->LabelStatus->setText(QStringLiteral("Bitte ein Adreßbuch oder einen Kalender ankreuzen."));
         return;
     }
     std::string target = ui->EditDatei->text().toStdString();
@@ -336,11 +382,15 @@ void TAbgleichF::BtnAbgleichenClick() {
         target = CurrentFile();
         ui->EditDatei->setText(QString::fromStdString(target));
     }
-    if (!FileExists(target)) {
-        ui->LabelStatus->clear();
-        Report(QString::fromStdString("Die Datei " + target + " gibt es nicht."));
-        return;
-    }
+    std::vector<std::string> files;
+    if (!books.isEmpty()) files.push_back(target);
+    for (const dav::CalendarTarget& c : publishTargets_) files.push_back(c.file.toStdString());
+    for (const std::string& file : files)
+        if (!FileExists(file)) {
+            ui->LabelStatus->clear();
+            Report(QString::fromStdString("Die Datei " + file + " gibt es nicht."));
+            return;
+        }
     const auto account = TypedAccount();
     if (!account) return;
     SaveAccount(true);
@@ -355,6 +405,10 @@ void TAbgleichF::BtnAbgleichenClick() {
     before_ = TableBefore{EntryTable, EntryTableContent, EntryCount, Modified};
     runTarget_ = target;
     NewClient(*account);
+    contactResult_.reset();
+    cancelRequested_ = false;
+    runOk_ = true;
+    if (books.isEmpty()) return StartPublish();
     run_ = new dav::ContactSyncRun(*client_, {QString::fromStdString(target), books, QString::fromStdString(DataDir)},
                                    this);
     connect(run_, &dav::ContactSyncRun::progress, this, &TAbgleichF::RunProgress);
@@ -398,12 +452,8 @@ void TAbgleichF::RunProgress(const dav::SyncProgress& p) {
 void TAbgleichF::RunDone(const dav::ContactSyncResult& result) {
     if (run_) run_->deleteLater();
     run_ = nullptr;
-    ShowCurrentFileAgain(result);
-    tableBusy_.reset();
-    SetBusy(Work::None);
-    ui->ProgressBar1->setRange(0, 1);
-    ui->ProgressBar1->setValue(result.ok ? 1 : 0);
-    ui->LabelStatus->setText(result.ok ? QStringLiteral("Abgleich beendet.") : QStringLiteral("Abgleich mit Fehlern beendet."));
+    contactResult_ = result;
+    runOk_ = result.ok;
     if (!result.summary.isEmpty()) {
         // The counts come first and matter most; the lists below them may be long.
         const int first = ui->MemoProtokoll->blockCount();
@@ -419,11 +469,32 @@ void TAbgleichF::RunDone(const dav::ContactSyncResult& result) {
     if (!result.fileFailure.isEmpty() && !result.summary.contains(result.fileFailure))
         Report(qt::ToDisplayText(result.fileFailure.toStdString()));
     if (untrusted) ShowFailure(*untrusted, Work::Syncing);
-    emit runFinished(result);
+    if (!publishTargets_.isEmpty() && !cancelRequested_ && !untrusted) return StartPublish();
+    RunsOver();
 }
 
-void TAbgleichF::ShowCurrentFileAgain(const dav::ContactSyncResult& result) {
+void TAbgleichF::RunsOver() {
+    const dav::ContactSyncResult contact = contactResult_.value_or(dav::ContactSyncResult{});
+    ShowCurrentFileAgain(contact, !publishTargets_.isEmpty());
+    tableBusy_.reset();
+    SetBusy(Work::None);
+    ui->ProgressBar1->setRange(0, 1);
+    ui->ProgressBar1->setValue(runOk_ ? 1 : 0);
+    ui->LabelStatus->setText(runOk_ ? QStringLiteral("Abgleich beendet.") : QStringLiteral("Abgleich mit Fehlern beendet."));
+    if (contactResult_) emit runFinished(*contactResult_);
+}
+
+void TAbgleichF::ShowCurrentFileAgain(const dav::ContactSyncResult& result, bool published) {
     if (!before_) return;
+    if (published && result.outcome == CommitOutcome::Saved && SameFile(runTarget_, CurrentFile())) {
+        // Saved by the reading, then other files loaded by the publishing:
+        // the current file as it was saved.
+        before_.reset();
+        LoadAppointmentFile(CurrentFile(), "Alles");
+        Modified = 0;
+        SortAndFillGrid();
+        return;
+    }
     // A run into the current file that saved leaves that file loaded as it
     // now is; any other run leaves the table holding what the run loaded,
     // which is not what the main window shows: it gets the entries back that
@@ -445,14 +516,16 @@ void TAbgleichF::ShowCurrentFileAgain(const dav::ContactSyncResult& result) {
 // ---------------------------------------------------------------- closing
 
 void TAbgleichF::BtnSchliessenClick() {
-    if (busy_ == Work::Discovering) {
+    if (busy_ == Work::Discovering || busy_ == Work::MakingCalendar) {
         ui->LabelStatus->setText(QStringLiteral("Wird abgebrochen ..."));
         client_->cancelAll();
         return;
     }
     if (busy_ == Work::Syncing) {
         ui->LabelStatus->setText(QStringLiteral("Wird abgebrochen ..."));
+        cancelRequested_ = true;
         if (run_) run_->cancel();
+        if (publish_) publish_->cancel();
         return;
     }
     hide();

@@ -13,8 +13,11 @@ const char* const kSyncHelp =
     "Holt die Geburts- und Jahrestage aus den Adreßbüchern eines CardDAV-Servers in\n"
     "eine Termindatei von Termifolio98 und hält sie dort auf dem Stand: neue Kontakte\n"
     "kommen hinzu, geänderte ändern ihre Einträge; was Sie in der Datei geändert\n"
-    "haben, bleibt, und kein Eintrag wird gelöscht. Angegebene Werte werden für den\n"
-    "nächsten Aufruf gemerkt (das Passwort nie).\n"
+    "haben, bleibt, und kein Eintrag wird gelöscht. Sendet die Termine einer Datei\n"
+    "in einen CalDAV-Kalender, mit ihren Vorwarnungen als Erinnerungen, so daß jedes\n"
+    "Gerät, das den Kalender liest, sie zeigt. Ohne --holen und --senden tut der\n"
+    "Befehl beides, erst das Holen. Angegebene Werte werden für den nächsten Aufruf\n"
+    "gemerkt (das Passwort nie).\n"
     "\n"
     "      --server URL        Adresse des Servers (https://server oder eine volle URL)\n"
     "      --benutzer NAME     Benutzername am Server\n"
@@ -25,8 +28,14 @@ const char* const kSyncHelp =
     "                          Angabe werden die Adreßbücher des Servers gesucht\n"
     "      --in DATEI.tmf      die Termindatei (ohne Angabe: die gemerkte, sonst die\n"
     "                          aktuelle Datei der Prüfliste)\n"
-    "      --holen             liest die Adreßbücher in die Datei (so auch ohne Angabe)\n"
-    "      --suchen            zeigt die Adreßbücher des Servers und ändert nichts\n"
+    "      --kalender URL      volle Adresse eines Kalenders, in den die Datei (--in)\n"
+    "                          gesendet wird, auch mehrmals\n"
+    "      --holen             liest nur die Adreßbücher in die Datei\n"
+    "      --senden            sendet nur die Termine in die Kalender; auf dem Server\n"
+    "                          geänderte Termine werden nicht überschrieben, sondern\n"
+    "                          genannt (Rückgabewert 1; entscheiden Sie im Programm)\n"
+    "      --suchen            zeigt Adreßbücher und Kalender des Servers und ändert\n"
+    "                          nichts\n"
     "      --zertifikat FINGERABDRUCK\n"
     "                          nimmt das Zertifikat des Servers mit diesem SHA-256-\n"
     "                          Fingerabdruck an, auch wenn das System es nicht bestätigt\n"
@@ -50,7 +59,7 @@ QString ParseSyncCommand(const QStringList& arguments, SyncCommand& c) {
             hasValue = true;
         }
         static const QStringList withValue = {"--server", "--benutzer", "--passwort-befehl", "--adressbuch",
-                                              "--in", "--zertifikat"};
+                                              "--in", "--zertifikat", "--kalender"};
         const bool takesValue = withValue.contains(name);
         if (takesValue && !hasValue) {
             if (i + 1 >= arguments.size()) return QStringLiteral("Bei %1 fehlt der Wert.").arg(name);
@@ -61,6 +70,7 @@ QString ParseSyncCommand(const QStringList& arguments, SyncCommand& c) {
         if (name == QLatin1String("-h") || name == QLatin1String("--help")) c.help = true;
         else if (name == QLatin1String("-V") || name == QLatin1String("--version")) c.version = true;
         else if (name == QLatin1String("--holen")) c.fetch = true;
+        else if (name == QLatin1String("--senden")) c.send = true;
         else if (name == QLatin1String("--suchen")) c.discover = true;
         else if (name == QLatin1String("--unverschluesselt")) c.allowPlainHttp = true;
         else if (name == QLatin1String("--server")) {
@@ -75,6 +85,11 @@ QString ParseSyncCommand(const QStringList& arguments, SyncCommand& c) {
             if (!url.isValid() || url.path() == QLatin1String("/"))
                 return QStringLiteral("„%1“ ist keine volle Adresse eines Adreßbuchs (https://server/pfad/).").arg(value);
             c.addressBooks << url.toString();
+        } else if (name == QLatin1String("--kalender")) {
+            const QUrl url = dav::ServerUrl(value);
+            if (!url.isValid() || url.path() == QLatin1String("/"))
+                return QStringLiteral("„%1“ ist keine volle Adresse eines Kalenders (https://server/pfad/).").arg(value);
+            c.calendars << url.toString();
         } else if (name == QLatin1String("--in")) {
             if (value.isEmpty()) return QStringLiteral("Bei --in fehlt die Termindatei.");
             c.target = QFileInfo(value).absoluteFilePath();
@@ -86,7 +101,7 @@ QString ParseSyncCommand(const QStringList& arguments, SyncCommand& c) {
             return QStringLiteral("Unbekannte Option: %1").arg(arg);
         }
     }
-    if (c.discover && c.fetch) return QStringLiteral("--suchen und --holen gehen nur einzeln.");
+    if (c.discover && (c.fetch || c.send)) return QStringLiteral("--suchen geht nur allein, ohne --holen und --senden.");
     return {};
 }
 
@@ -95,16 +110,30 @@ dav::SyncSettings MergeSettings(const dav::SyncSettings& kept, const SyncCommand
     if (!c.server.isEmpty() && dav::ServerUrl(c.server) != dav::ServerUrl(kept.server)) {
         s.server = c.server;
         s.addressBooks.clear();
+        s.addressBookNames.clear();
+        s.calendars.clear();
         s.allowPlainHttp = false;
     }
     if (!c.user.isEmpty()) s.user = c.user;
     if (c.passwordCommandGiven) s.passwordCommand = c.passwordCommand;
-    if (!c.addressBooks.isEmpty()) s.addressBooks = c.addressBooks;
+    if (!c.addressBooks.isEmpty() && c.addressBooks != s.addressBooks) {
+        s.addressBooks = c.addressBooks;
+        s.addressBookNames.clear();
+    }
     if (!c.target.isEmpty()) s.target = c.target;
+    for (const QString& url : c.calendars) {
+        const QString key = dav::ServerUrl(url).toString();
+        auto same = [&](const dav::CalendarChoice& k) { return dav::ServerUrl(k.url).toString() == key; };
+        QString name;
+        for (const dav::CalendarChoice& k : s.calendars)
+            if (same(k)) name = k.name;
+        s.calendars.removeIf(same);
+        s.calendars << dav::CalendarChoice{key, name, s.target};
+    }
     if (c.allowPlainHttp) s.allowPlainHttp = true;
     // An address book alone names its server.
-    if (s.server.isEmpty() && !s.addressBooks.isEmpty()) {
-        QUrl first = dav::ServerUrl(s.addressBooks.front());
+    if (s.server.isEmpty() && (!s.addressBooks.isEmpty() || !s.calendars.isEmpty())) {
+        QUrl first = dav::ServerUrl(s.addressBooks.isEmpty() ? s.calendars.front().url : s.addressBooks.front());
         first.setPath(QStringLiteral("/"));
         s.server = first.toString();
     }

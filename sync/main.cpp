@@ -1,11 +1,12 @@
-// termif98-sync: the address-book sync of Termifolio98 in a terminal, for
-// timers. QtCore and QtNetwork only; the protocol and the decisions are the
+// termif98-sync: the address-book sync of Termifolio98 and the publishing of
+// its files to calendars, in a terminal, for timers. QtCore and QtNetwork only; the protocol and the decisions are the
 // ones the windows use.
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <cstdio>
 
 #include "CliPlatform.h"
+#include "CalendarPublishRun.h"
 #include "ContactSyncRun.h"
 #include "Discovery.h"
 #include "FileIo.h"
@@ -113,9 +114,20 @@ int main(int argc, char** argv) {
 
     SyncSettings settings = MergeSettings(LoadSyncSettings(), command);
     if (settings.target.isEmpty()) settings.target = CurrentFileOfCheckList();
+    for (CalendarChoice& c : settings.calendars)
+        if (c.file.isEmpty()) c.file = settings.target;
+    // Without --holen or --senden both, reading first; a program set up only
+    // to publish does not go looking for address books to read.
+    const bool fetch = command.fetch || (!command.send && (!settings.addressBooks.isEmpty() || settings.calendars.isEmpty()));
+    const bool send = command.send || (!command.fetch && !settings.calendars.isEmpty());
     if (settings.server.isEmpty()) return Usage(QStringLiteral("Welcher Server? Geben Sie --server URL an."));
-    if (settings.target.isEmpty() && !command.discover)
+    if (settings.target.isEmpty() && fetch && !command.discover)
         return Usage(QStringLiteral("Welche Termindatei? Geben Sie --in DATEI.tmf an."));
+    if (send && settings.calendars.isEmpty())
+        return Usage(QStringLiteral("Welcher Kalender? Geben Sie --kalender URL an."));
+    for (const CalendarChoice& c : settings.calendars)
+        if (send && c.file.isEmpty())
+            return Usage(QStringLiteral("Welche Termindatei geht in %1? Geben Sie --in DATEI.tmf an.").arg(c.url));
     SaveSyncSettings(settings);
 
     Account account{settings.server, settings.user, settings.allowPlainHttp};
@@ -124,37 +136,71 @@ int main(int argc, char** argv) {
     DavClient client(account, passwords, pins);
     if (!command.fingerprint.isEmpty()) client.setAcceptedFingerprints({ParseFingerprint(command.fingerprint)});
 
-    QList<QUrl> books;
-    for (const QString& b : settings.addressBooks) books << QUrl(b);
-    if (books.isEmpty() || command.discover) {
+    if (command.discover) {
         const DiscoveryResult found = RunDiscovery(client);
-        if (found.error || found.addressBooks.isEmpty()) {
-            Err(found.error ? found.error.message
-                            : QStringLiteral("Auf %1 wurde kein Adreßbuch gefunden.").arg(settings.server));
+        if (found.error) {
+            Err(found.error.message);
             Out(CertificateHint(found.error));
             return kExitFailed;
         }
         Out(QStringLiteral("Adreßbücher auf %1:\n").arg(ServerUrl(settings.server).host()));
         for (const DavCollection& c : found.addressBooks)
             Out(QStringLiteral("  %1  %2\n").arg(c.displayName, c.url.toString()));
-        if (command.discover) return 0;
-        // Kept, so that the next run asks only the books themselves.
-        for (const DavCollection& c : found.addressBooks) {
-            books << c.url;
-            settings.addressBooks << c.url.toString();
-        }
-        SaveSyncSettings(settings);
-        Out(QStringLiteral("(gemerkt; andere wählen Sie mit --adressbuch)\n\n"));
+        Out(QStringLiteral("Kalender für Termine auf %1:\n").arg(ServerUrl(settings.server).host()));
+        for (const DavCollection& c : found.calendars)
+            if (c.takesEvents) Out(QStringLiteral("  %1  %2\n").arg(c.displayName, c.url.toString()));
+        return 0;
     }
 
-    ContactSyncOptions options;
-    options.target = settings.target;
-    options.addressBooks = books;
-    options.dataFolder = QString::fromStdString(DataDir);
+    bool ok = true;
     platform.setFile({});
-    const ContactSyncResult result = RunContactSync(client, options);
-    Out(result.summary);
-    for (const BookFailure& f : result.failures) Out(CertificateHint(f.error));
-    Out(QStringLiteral("Anfragen an den Server: %1\n").arg(result.requests));
-    return result.ok ? 0 : kExitFailed;
+    if (fetch) {
+        QList<QUrl> books;
+        for (const QString& b : settings.addressBooks) books << QUrl(b);
+        if (books.isEmpty()) {
+            const DiscoveryResult found = RunDiscovery(client);
+            if (found.error || found.addressBooks.isEmpty()) {
+                Err(found.error ? found.error.message
+                                : QStringLiteral("Auf %1 wurde kein Adreßbuch gefunden.").arg(settings.server));
+                Out(CertificateHint(found.error));
+                return kExitFailed;
+            }
+            Out(QStringLiteral("Adreßbücher auf %1:\n").arg(ServerUrl(settings.server).host()));
+            for (const DavCollection& c : found.addressBooks)
+                Out(QStringLiteral("  %1  %2\n").arg(c.displayName, c.url.toString()));
+            // Kept, so that the next run asks only the books themselves.
+            for (const DavCollection& c : found.addressBooks) {
+                books << c.url;
+                settings.addressBooks << c.url.toString();
+                settings.addressBookNames << c.displayName;
+            }
+            SaveSyncSettings(settings);
+            Out(QStringLiteral("(gemerkt; andere wählen Sie mit --adressbuch)\n\n"));
+        }
+        ContactSyncOptions options;
+        options.target = settings.target;
+        options.addressBooks = books;
+        options.dataFolder = QString::fromStdString(DataDir);
+        const ContactSyncResult result = RunContactSync(client, options);
+        Out(result.summary);
+        for (const BookFailure& f : result.failures) Out(CertificateHint(f.error));
+        ok = result.ok;
+    }
+    if (send) {
+        if (fetch) Out(QStringLiteral("\n"));
+        PublishOptions options;
+        for (const CalendarChoice& c : settings.calendars) options.targets << CalendarTarget{QUrl(c.url), c.file, c.name};
+        options.dataFolder = QString::fromStdString(DataDir);
+        // A conflict is the user's to decide, in the window: here it stays
+        // as the server has it and is named.
+        const PublishResult result = RunCalendarPublish(client, options);
+        Out(result.summary);
+        if (result.openConflicts > 0)
+            Out(QStringLiteral("Anderswo geänderte Termine wurden nicht überschrieben; entscheiden Sie im Programm "
+                               "unter „Server-Abgleich ...“.\n"));
+        for (const CalendarFailure& f : result.failures) Out(CertificateHint(f.error));
+        ok = ok && result.ok;
+    }
+    Out(QStringLiteral("Anfragen an den Server: %1\n").arg(client.requestsSent()));
+    return ok ? 0 : kExitFailed;
 }

@@ -17,6 +17,7 @@ PACKAGES=(
   libxcb1-dev
   qtkeychain-qt6-dev
   radicale xandikos openssl
+  python3-caldav vdirsyncer curl bc
 )
 
 install_packages() {

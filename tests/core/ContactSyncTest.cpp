@@ -318,6 +318,20 @@ TEST(ServerCards, CharsetsOfValuesThatAreNotEncodedAreDroppedAndTheNamesReadRigh
     EXPECT_EQ(c.uid, "o-1");
 }
 
+TEST_F(ContactSyncTest, AReadingRunKeepsWhatPublishingRecordedInTheSameState) {
+    SyncStateFile published;
+    published.target = file;
+    published.calendars["https://dav.example/anna/kal/"].events["u@termifolio98"] = {"/anna/kal/a.ics", "\"e\"", "f", "", false};
+    ASSERT_TRUE(WriteSyncState(statePath, published));
+    for (const Server& server : {Server{{"/b/anna.vcf", kAnna}}, Server{{"/b/anna.vcf", kAnna}, {"/b/bert.vcf", kBert}}}) {
+        Sync(server);
+        SyncStateFile after;
+        ASSERT_EQ(ReadSyncState(statePath, after), SyncStateRead::Read);
+        EXPECT_EQ(after.calendars, published.calendars);
+        EXPECT_FALSE(after.current.books.empty());
+    }
+}
+
 TEST_F(CoreTest, StatePathsKeepTwoFilesOfOneNameApart) {
     const std::string a = SyncStatePath(dir.path(), "/home/anna/Termif98.tmf");
     const std::string b = SyncStatePath(dir.path(), "/home/anna/alt/Termif98.tmf");

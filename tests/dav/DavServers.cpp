@@ -107,6 +107,17 @@ QUrl DavServer::makeAddressBook(const QString& name, const QString& displayName)
     return url;
 }
 
+QUrl DavServer::makeCalendar(const QString& name, const QString& displayName) {
+    QUrl url = base_.resolved(QUrl(calendarHomePath() + name + QLatin1Char('/')));
+    const QByteArray body =
+        "<?xml version=\"1.0\"?><C:mkcalendar xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><D:set><D:prop>"
+        "<D:displayname>" + displayName.toUtf8() + "</D:displayname><C:supported-calendar-component-set>"
+        "<C:comp name=\"VEVENT\"/></C:supported-calendar-component-set></D:prop></D:set></C:mkcalendar>";
+    const HttpAnswer a = Http("MKCALENDAR", url, body, {{"Content-Type", "application/xml"}}, user_, password_);
+    if (a.status != 201) qWarning("MKCALENDAR %s: %d %s", qPrintable(url.toString()), a.status, a.body.constData());
+    return url;
+}
+
 int DavServer::put(const QUrl& book, const QString& file, const QByteArray& vcard) {
     return Http("PUT", book.resolved(QUrl(file)), vcard, {{"Content-Type", "text/vcard; charset=utf-8"}}, user_, password_)
         .status;

@@ -47,10 +47,15 @@ public:
     // Many PUTs at once (several on the wire); false when one failed.
     bool putMany(const QUrl& book, const QList<std::pair<QString, QByteArray>>& cards);
     int remove(const QUrl& book, const QString& file);
+    // A new calendar for events (MKCALENDAR) below the user's calendar home.
+    QUrl makeCalendar(const QString& name, const QString& displayName);
+    // The user's calendar home, where "Neuer Kalender" makes its calendar.
+    QUrl calendarHome() const { return base_.resolved(QUrl(calendarHomePath())); }
 
 protected:
     bool launch(const QString& program, const QStringList& arguments, QString* why);
     virtual QString homePath() const = 0;
+    virtual QString calendarHomePath() const { return homePath(); }
 
     TempDir dir_;
     QUrl base_;
@@ -93,6 +98,7 @@ public:
 
 protected:
     QString homePath() const override { return QStringLiteral("/user/contacts/"); }
+    QString calendarHomePath() const override { return QStringLiteral("/user/calendars/"); }
 };
 
 }  // namespace tmf::test

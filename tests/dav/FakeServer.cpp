@@ -9,13 +9,23 @@ namespace tmf::test {
 namespace {
 
 constexpr const char* kBookPath = "/anna/kontakte/";
+constexpr const char* kCalendarPath = "/anna/kalender/";
+
+QByteArray EventTag(const QByteArray& body) {
+    return '"' + QCryptographicHash::hash(body, QCryptographicHash::Sha1).toHex().left(16) + '"';
+}
 
 QByteArray Reason(int status) {
     switch (status) {
         case 200: return "OK";
         case 207: return "Multi-Status";
         case 301: return "Moved Permanently";
+        case 201: return "Created";
+        case 204: return "No Content";
         case 401: return "Unauthorized";
+        case 412: return "Precondition Failed";
+        case 415: return "Unsupported Media Type";
+        case 507: return "Insufficient Storage";
         case 403: return "Forbidden";
         case 404: return "Not Found";
         case 500: return "Internal Server Error";
@@ -31,7 +41,7 @@ QByteArray Response(const QByteArray& href, const QByteArray& props) {
 
 QByteArray Multistatus(const QByteArray& inner) {
     return "<?xml version=\"1.0\"?><d:multistatus xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:carddav\" "
-           "xmlns:cs=\"http://calendarserver.org/ns/\">" + inner + "</d:multistatus>";
+           "xmlns:cs=\"http://calendarserver.org/ns/\" xmlns:cal=\"urn:ietf:params:xml:ns:caldav\">" + inner + "</d:multistatus>";
 }
 
 QByteArray Escaped(QByteArray text) {
@@ -76,6 +86,40 @@ FakeServer::FakeServer() {
 }
 
 QUrl FakeServer::base() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server_.serverPort())); }
+QUrl FakeServer::calendar() const { return base().resolved(QUrl(QString::fromLatin1(kCalendarPath))); }
+
+FakeServer::Answer FakeServer::serveCalendar(const FakeRequest& request) {
+    const QByteArray path = QByteArray::fromPercentEncoding(request.path);
+    if (calendarGone) return {};
+    if (request.method == "PROPFIND" && path == kCalendarPath) {
+        return {207, Multistatus(Response(kCalendarPath,
+                                          "<d:resourcetype><d:collection/><cal:calendar/></d:resourcetype>"
+                                          "<d:displayname>Testkalender</d:displayname><cal:supported-calendar-component-set>"
+                                          "<cal:comp name=\"VEVENT\"/></cal:supported-calendar-component-set>")),
+                {}};
+    }
+    const QByteArray file = path.mid(qstrlen(kCalendarPath));
+    const auto it = events.constFind(file);
+    const bool exists = it != events.constEnd();
+    const QByteArray ifMatch = request.headers.value("if-match");
+    if (!ifMatch.isEmpty() && (!exists || EventTag(*it) != ifMatch)) return {412, {}, {}};
+    if (request.method == "GET") {
+        if (!exists) return {};
+        return {200, *it, {{"ETag", EventTag(*it)}}};
+    }
+    if (request.method == "PUT") {
+        if (exists && request.headers.value("if-none-match") == "*") return {412, {}, {}};
+        events[file] = request.body;
+        return {exists ? 204 : 201, {}, {{"ETag", EventTag(request.body)}}};
+    }
+    if (request.method == "DELETE") {
+        if (!exists) return {};
+        events.remove(file);
+        return {204, {}, {}};
+    }
+    return {};
+}
+
 QUrl FakeServer::book() const { return base().resolved(QUrl(QString::fromLatin1(kBookPath))); }
 
 void FakeServer::putCard(const QByteArray& file, const QByteArray& vcard) {
@@ -105,6 +149,7 @@ void FakeServer::serve(QTcpSocket* socket, const FakeRequest& request) {
     if (fault) {
         if (const std::optional<Fault> f = fault(request)) {
             if (f->silent) return;
+            if (f->applied) serveCalendar(request);
             if (f->hangUp) {
                 socket->write("HTTP/1.1 207 Multi-Status\r\nContent-Length: 5000\r\n\r\n<?xml version=");
                 socket->flush();
@@ -167,6 +212,11 @@ void FakeServer::serve(QTcpSocket* socket, const FakeRequest& request) {
                                    "</c:address-data>");
         }
         answer(socket, 207, Multistatus(out));
+        return;
+    }
+    if (path.startsWith(kCalendarPath)) {
+        const Answer a = serveCalendar(request);
+        answer(socket, a.status, a.body, a.headers);
         return;
     }
     answer(socket, 404, {});

@@ -29,13 +29,20 @@ struct Fault {
     bool hangUp = false;    // close the connection after half an answer
     qint64 endless = 0;     // a 200 with this many bytes of body, streamed
     bool announce = true;   // with endless: say the length in advance
+    bool applied = false;   // with hangUp: the request does its work first (its answer is lost)
 };
 
+// Besides the address book, one calendar ("/anna/kalender/") that takes
+// PUT, GET and DELETE of events with If-Match and If-None-Match, as a
+// calendar server does, and can be deleted whole.
 class FakeServer : public QObject {
 public:
     FakeServer();
     QUrl book() const;  // the one address book, "http://127.0.0.1:port/anna/kontakte/"
     QUrl base() const;
+    QUrl calendar() const;
+    QMap<QByteArray, QByteArray> events;  // by file name
+    bool calendarGone = false;
 
     void putCard(const QByteArray& file, const QByteArray& vcard);
     void removeCard(const QByteArray& file);
@@ -49,6 +56,12 @@ private:
     void answer(QTcpSocket* socket, int status, const QByteArray& body,
                 const QList<std::pair<QByteArray, QByteArray>>& headers = {});
     QByteArray etag(const QByteArray& file) const;
+    struct Answer {
+        int status = 404;
+        QByteArray body;
+        QList<std::pair<QByteArray, QByteArray>> headers;
+    };
+    Answer serveCalendar(const FakeRequest& request);
 
     QTcpServer server_;
     QMap<QByteArray, QByteArray> cards_;

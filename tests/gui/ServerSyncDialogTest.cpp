@@ -12,6 +12,8 @@
 #include <QTest>
 
 #include "AbgleichFrm.h"
+#include "CalendarPublish.h"
+#include "ICalendar.h"
 #include "FileIo.h"
 #include "PlatformTestSupport.h"
 #include "ProgramFixture.h"
@@ -49,6 +51,7 @@ protected:
                          server->put(familie, "berg.vcf", Card("berg", "Berg", "Karl", "1950-12-24")) == 201 &&
                          server->put(arbeit, "ruhig.vcf", Card("ruhig", "Ruhig", "Otto", "1960-03-20")) == 201;
         if (!put) startFailure = "the contacts could not be put on the server";
+        server->makeCalendar("geburtstage", "Geburtstage");
     }
     static void TearDownTestSuite() {
         delete server;
@@ -119,6 +122,21 @@ protected:
         const auto found = list->findItems(name, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << name.toStdString();
         found.first()->setCheckState(Qt::Checked);
+    }
+
+    void TickCalendar(TAbgleichF* d, const QString& name) {
+        auto* list = Find<QListWidget>(d, "ListKalender");
+        const auto found = list->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << name.toStdString();
+        found.first()->setCheckState(Qt::Checked);
+        list->setCurrentItem(found.first());
+    }
+    QStringList Calendars(TAbgleichF* d) {
+        QStringList names;
+        auto* list = Find<QListWidget>(d, "ListKalender");
+        for (int i = 0; i < list->count(); ++i)
+            names << list->item(i)->text() + (list->item(i)->checkState() == Qt::Checked ? "+" : "");
+        return names;
     }
 
     QString Memo(TAbgleichF* d) { return Find<QPlainTextEdit>(d, "MemoProtokoll")->toPlainText(); }
@@ -332,4 +350,79 @@ TEST_F(ServerSyncDialog, AnUnknownCertificateIsShownWithItsFingerprintAndPinnedO
     QTest::mouseClick(Find<QPushButton>(d, "BtnAblehnen"), Qt::LeftButton);
     EXPECT_EQ(d->pins->pinned("127.0.0.1", port), earlier);
     EXPECT_NE(Memo(d).indexOf("hat sich geändert!"), -1);
+}
+
+TEST_F(ServerSyncDialog, ReadsThenPublishesAndOnReopeningShowsBooksAndCalendarsByNameWithTheirFiles) {
+    TAbgleichF* d = Open();
+    ASSERT_NE(d, nullptr);
+    TypeAccount(d, Base(), kPassword);
+    ASSERT_TRUE(Click(d, "BtnPruefen"));
+    EXPECT_TRUE(Calendars(d).contains("Geburtstage")) << Calendars(d).join(',').toStdString();
+    Tick(d, "Familie");
+    TickCalendar(d, "Geburtstage");
+    EXPECT_EQ(Find<QLineEdit>(d, "EditKalenderDatei")->text().toStdString(), current) << "the file of the address books";
+    ASSERT_TRUE(Click(d, "BtnAbgleichen"));
+    const QString memo = Memo(d);
+    const qsizetype read = memo.indexOf("Abgleich der Adreßbücher mit Familie.tmf");
+    const qsizetype sent = memo.indexOf("Termine aus Familie.tmf im Kalender „Geburtstage“:\n2 Termine neu");
+    EXPECT_NE(read, -1) << memo.toStdString();
+    EXPECT_GT(sent, read) << "read first, then the file with the contact read sent" << memo.toStdString();
+    EXPECT_EQ(Find<QLabel>(d, "LabelStatus")->text(), "Abgleich beendet.");
+    EXPECT_EQ(EntryCount, 2) << "the current file shown as the reading saved it";
+    EXPECT_EQ(main->findChild<QTableView*>("SG")->model()->rowCount(), 2);
+
+    d->hide();
+    TAbgleichF* again = Open();
+    ASSERT_EQ(again, d);
+    EXPECT_EQ(Books(again), QStringList{"Familie"});
+    EXPECT_EQ(Calendars(again), QStringList{"Geburtstage+"});
+    Find<QListWidget>(again, "ListKalender")->setCurrentRow(0);
+    EXPECT_EQ(Find<QLineEdit>(again, "EditKalenderDatei")->text().toStdString(), current);
+}
+
+TEST_F(ServerSyncDialog, NeuerKalenderMakesOneAndAnEventChangedElsewhereIsAskedAboutInGerman) {
+    TAbgleichF* d = Open();
+    ASSERT_NE(d, nullptr);
+    TypeAccount(d, Base(), kPassword);
+    ASSERT_TRUE(Click(d, "BtnPruefen"));
+    ASSERT_TRUE(Click(d, "BtnNeuerKalender"));
+    const QStringList calendars = Calendars(d);
+    ASSERT_TRUE(calendars.contains("Termifolio98+")) << calendars.join(',').toStdString() << Memo(d).toStdString();
+    ASSERT_TRUE(Click(d, "BtnAbgleichen"));
+    ASSERT_NE(Memo(d).indexOf("1 Termin neu"), -1) << Memo(d).toStdString();
+
+    // On the phone the event gets another title; here the entry another lead.
+    const QUrl calendar = dav::LoadSyncSettings().calendars.value(0).url;
+    ASSERT_TRUE(calendar.isValid());
+    const QUrl event = calendar.resolved(QUrl(QString::fromStdString(
+        EventHref("", EntryUid("Karl", "Berg", "Geburtstag", 0)).substr(1))));
+    test::HttpAnswer held = test::Http("GET", event, {}, {}, kUser, kPassword);
+    ASSERT_EQ(held.status, 200);
+    held.body.replace("SUMMARY:Karl Berg: Geburtstag", "SUMMARY:Opa Karl");
+    ASSERT_LT(test::Http("PUT", event, held.body, {{"Content-Type", "text/calendar"}}, kUser, kPassword).status, 300);
+    test::WriteAppointmentFileBytes(
+        current, test::AppointmentFileBytes({{"Karl", "Berg", "24.12.1950", "Geburtstag", 5}}, "07.12.2026", 0, 2));
+    ASSERT_EQ(LoadAppointmentFile(current, "Alles"), LoadResult::Loaded);
+
+    platform.clearRecords();
+    platform.queueAnswer(Answer::No);
+    ASSERT_TRUE(Click(d, "BtnAbgleichen"));
+    ASSERT_EQ(platform.questions.size(), 1u) << Memo(d).toStdString();
+    EXPECT_EQ(platform.questions[0],
+              "Der Termin „Karl Berg: Geburtstag“ im Kalender „Termifolio98“ wurde anderswo geändert.\r\n\r\n"
+              "Mit dem Stand aus der Datei überschreiben ?\r\n(Nein: der Termin bleibt, wie er auf dem Server ist.)");
+    EXPECT_NE(test::Http("GET", event, {}, {}, kUser, kPassword).body.indexOf("SUMMARY:Opa Karl"), -1);
+    EXPECT_NE(Memo(d).indexOf("1 Termin nach Rückfrage wie auf dem Server belassen"), -1) << Memo(d).toStdString();
+
+    // Kept: not asked again until the entry changes; then overwritten on Ja.
+    platform.clearRecords();
+    ASSERT_TRUE(Click(d, "BtnAbgleichen"));
+    EXPECT_TRUE(platform.questions.empty());
+    test::WriteAppointmentFileBytes(
+        current, test::AppointmentFileBytes({{"Karl", "Berg", "24.12.1950", "Geburtstag", 6}}, "07.12.2026", 0, 2));
+    ASSERT_EQ(LoadAppointmentFile(current, "Alles"), LoadResult::Loaded);
+    platform.clearRecords();
+    ASSERT_TRUE(Click(d, "BtnAbgleichen"));
+    EXPECT_TRUE(platform.questions.empty()) << "the server's version the user kept is ours to change";
+    EXPECT_NE(test::Http("GET", event, {}, {}, kUser, kPassword).body.indexOf("SUMMARY:Karl Berg: Geburtstag"), -1);
 }

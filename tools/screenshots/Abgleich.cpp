@@ -8,6 +8,7 @@
 #include <QProgressBar>
 
 #include "AbgleichFrm.h"
+#include "CalendarPublish.h"
 #include "ContactSyncCommit.h"
 #include "Dialogs.h"
 #include "Gebfrm.h"
@@ -48,6 +49,16 @@ void TakeAbgleichScreenshots(const QString& dir, TGebF& main) {
                       Book("verein", "Sportverein Grün-Weiß")});
     Child<QListWidget>(dialog, "ListAdressbuecher")->item(0)->setCheckState(Qt::Checked);
     Child<QListWidget>(dialog, "ListAdressbuecher")->item(1)->setCheckState(Qt::Checked);
+    dav::DavCollection familie = Book("kalender", "Familienkalender"), eigener = Book("termifolio98", "Termifolio98");
+    for (dav::DavCollection* c : {&familie, &eigener}) {
+        c->addressBook = false;
+        c->calendar = true;
+        c->takesEvents = true;
+    }
+    dialog.ShowCalendars({familie, eigener});
+    auto* calendars = Child<QListWidget>(dialog, "ListKalender");
+    calendars->item(1)->setCheckState(Qt::Checked);
+    calendars->setCurrentRow(1);
     Child<QLabel>(dialog, "LabelStatus")->setText("3 Adreßbücher gefunden.");
     ContactSyncReport report;
     report.added = {{"Berta Adam", "Geburtstag", "15.03.1970", ""},
@@ -57,9 +68,15 @@ void TakeAbgleichScreenshots(const QString& dir, TGebF& main) {
     report.kept = 140;
     report.skipped = {{"Otto Ruhig", "Geburtstag", "", "Der 29. Februar läßt sich nicht speichern."}};
     report.withoutDate = 37;
+    PublishReport published;
+    published.created = {"Berta Adam: Geburtstag", "Jörg Müller-Lüdenscheidt: Jahrestag"};
+    published.updated = {"Karl Berg: Geburtstag"};
+    published.unchanged = 140;
+    published.conflicts = {"Eva Zeh: Geburtstag (anderswo geändert)"};
     Child<QPlainTextEdit>(dialog, "MemoProtokoll")
         ->setPlainText("Abgleich in Termif98.tmf ...\n" +
-                       qt::ToDisplayText(ContactSyncSummary(report, "/home/anna/Termifolio/daten/Termif98.tmf")));
+                       qt::ToDisplayText(ContactSyncSummary(report, "/home/anna/Termifolio/daten/Termif98.tmf")) + "\n" +
+                       qt::ToDisplayText(PublishSummary(published, "/home/anna/Termifolio/daten/Termif98.tmf", "Termifolio98")));
     Child<QProgressBar>(dialog, "ProgressBar1")->setRange(0, 1);
     Child<QProgressBar>(dialog, "ProgressBar1")->setValue(1);
     Shoot(dialog, dir, "abgleich");
