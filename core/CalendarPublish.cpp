@@ -7,28 +7,10 @@
 
 #include "FileIo.h"
 #include "ICalendar.h"
+#include "SyncText.h"
 
 namespace tmf {
 namespace {
-
-// More names than this per kind would bury the rest of a summary.
-constexpr std::size_t kNamesPerKind = 30;
-
-std::string Hex64(std::uint64_t h) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out(16, '0');
-    for (int i = 15; i >= 0; --i, h >>= 4) out[static_cast<std::size_t>(i)] = kHex[h & 15];
-    return out;
-}
-
-std::uint64_t Fnv1a(std::string_view text) {
-    std::uint64_t h = 14695981039346656037ull;
-    for (unsigned char c : text) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return h;
-}
 
 // Content lines with folding undone and line ends of either kind.
 std::vector<std::string> Unfolded(std::string_view text) {
@@ -92,17 +74,6 @@ std::string Trimmed(std::string s) {
     return s.substr(k);
 }
 
-void List(std::string& out, const std::string& heading, const std::vector<std::string>& names) {
-    if (names.empty()) return;
-    out += heading + "\r\n";
-    for (std::size_t i = 0; i < names.size() && i < kNamesPerKind; ++i) out += "  " + names[i] + "\r\n";
-    if (names.size() > kNamesPerKind) out += "  ... und " + std::to_string(names.size() - kNamesPerKind) + " weitere\r\n";
-}
-
-std::string Count(std::size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 }  // namespace
 
 std::string EventFingerprint(std::string_view icalendar) {
@@ -129,7 +100,7 @@ std::string EventFingerprint(std::string_view icalendar) {
     std::sort(events.begin(), events.end());
     std::string all;
     for (const std::string& e : events) all += e;
-    return Hex64(Fnv1a(all));
+    return HashHex(all);
 }
 
 namespace {
@@ -175,7 +146,7 @@ std::string EventHref(const std::string& collectionPath, const std::string& uid)
     std::string name;
     for (char c : uid.substr(0, uid.find('@')))
         if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-') name += c;
-    if (name.empty()) name = Hex64(Fnv1a(uid));
+    if (name.empty()) name = HashHex(uid);
     std::string path = collectionPath;
     if (path.empty() || path.back() != '/') path += '/';
     return path + "termifolio98-" + name + ".ics";
@@ -243,27 +214,27 @@ bool IsOurOwnVersion(const PublishedEvent& known, const std::string& wantedFinge
 std::string PublishSummary(const PublishReport& r, const std::string& target, const std::string& calendarName) {
     std::string out = "Termine aus " + ExtractFileName(target) + " im Kalender \xE2\x80\x9E" + calendarName +
                       "\xE2\x80\x9C:\r\n";
-    out += Count(r.created.size(), "Termin", "Termine") + " neu\r\n";
-    out += Count(r.updated.size(), "Termin", "Termine") + " geändert\r\n";
-    out += Count(r.deleted.size(), "Termin", "Termine") + " gelöscht\r\n";
-    out += Count(static_cast<std::size_t>(r.unchanged), "Termin", "Termine") + " unverändert\r\n";
+    out += CountText(r.created.size(), "Termin", "Termine") + " neu\r\n";
+    out += CountText(r.updated.size(), "Termin", "Termine") + " geändert\r\n";
+    out += CountText(r.deleted.size(), "Termin", "Termine") + " gelöscht\r\n";
+    out += CountText(static_cast<std::size_t>(r.unchanged), "Termin", "Termine") + " unverändert\r\n";
     if (!r.conflicts.empty())
-        out += Count(r.conflicts.size(), "Termin", "Termine") +
+        out += CountText(r.conflicts.size(), "Termin", "Termine") +
                " anderswo geändert oder gelöscht und nicht überschrieben (Konflikt)\r\n";
     if (!r.overwritten.empty())
-        out += Count(r.overwritten.size(), "Termin", "Termine") + " nach Rückfrage überschrieben\r\n";
+        out += CountText(r.overwritten.size(), "Termin", "Termine") + " nach Rückfrage überschrieben\r\n";
     if (!r.keptServers.empty())
-        out += Count(r.keptServers.size(), "Termin", "Termine") + " nach Rückfrage wie auf dem Server belassen\r\n";
-    if (!r.refused.empty()) out += Count(r.refused.size(), "Termin", "Termine") + " vom Server abgelehnt\r\n";
+        out += CountText(r.keptServers.size(), "Termin", "Termine") + " nach Rückfrage wie auf dem Server belassen\r\n";
+    if (!r.refused.empty()) out += CountText(r.refused.size(), "Termin", "Termine") + " vom Server abgelehnt\r\n";
     if (r.notSent > 0)
-        out += Count(static_cast<std::size_t>(r.notSent), "Termin", "Termine") + " nicht gesendet (beim nächsten Mal)\r\n";
-    List(out, "Neu:", r.created);
-    List(out, "Geändert:", r.updated);
-    List(out, "Gelöscht:", r.deleted);
-    List(out, "Konflikte (anderswo geändert, nicht überschrieben):", r.conflicts);
-    List(out, "Überschrieben:", r.overwritten);
-    List(out, "Wie auf dem Server belassen:", r.keptServers);
-    List(out, "Abgelehnt:", r.refused);
+        out += CountText(static_cast<std::size_t>(r.notSent), "Termin", "Termine") + " nicht gesendet (beim nächsten Mal)\r\n";
+    AppendNameList(out, "Neu:", r.created);
+    AppendNameList(out, "Geändert:", r.updated);
+    AppendNameList(out, "Gelöscht:", r.deleted);
+    AppendNameList(out, "Konflikte (anderswo geändert, nicht überschrieben):", r.conflicts);
+    AppendNameList(out, "Überschrieben:", r.overwritten);
+    AppendNameList(out, "Wie auf dem Server belassen:", r.keptServers);
+    AppendNameList(out, "Abgelehnt:", r.refused);
     return out;
 }
 

@@ -6,12 +6,10 @@
 #include "Ports.h"
 #include "Sort.h"
 #include "State.h"
+#include "SyncText.h"
 
 namespace tmf {
 namespace {
-
-// More names than this per kind would bury the rest of a summary.
-constexpr std::size_t kNamesPerKind = 30;
 
 bool WriteState(const std::string& path, const SyncStateFile& state) {
     IoError error;
@@ -21,10 +19,6 @@ bool WriteState(const std::string& path, const SyncStateFile& state) {
     return false;
 }
 
-std::string Count(std::size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 std::string DateText(const std::string& stored) {
     const auto date = ParseNormalizedDate(stored);
     if (date && IsYearless(*date)) return stored.substr(0, 6);
@@ -32,16 +26,15 @@ std::string DateText(const std::string& stored) {
 }
 
 void List(std::string& out, const std::string& heading, const std::vector<SyncNote>& notes) {
-    if (notes.empty()) return;
-    out += heading + "\r\n";
+    std::vector<std::string> lines;
     for (std::size_t i = 0; i < notes.size() && i < kNamesPerKind; ++i) {
         const SyncNote& n = notes[i];
-        out += "  " + (n.name.empty() ? std::string("(ohne Namen)") : n.name);
-        if (!n.term.empty()) out += " (" + n.term + " " + DateText(n.date) + ")";
-        if (!n.reason.empty()) out += ": " + n.reason;
-        out += "\r\n";
+        std::string line = n.name.empty() ? std::string("(ohne Namen)") : n.name;
+        if (!n.term.empty()) line += " (" + n.term + " " + DateText(n.date) + ")";
+        if (!n.reason.empty()) line += ": " + n.reason;
+        lines.push_back(std::move(line));
     }
-    if (notes.size() > kNamesPerKind) out += "  ... und " + std::to_string(notes.size() - kNamesPerKind) + " weitere\r\n";
+    AppendNameList(out, heading, lines, notes.size());
 }
 
 }  // namespace
@@ -105,23 +98,23 @@ CommitOutcome CommitContactSync(const std::string& target, const std::string& st
 
 std::string ContactSyncSummary(const ContactSyncReport& r, const std::string& target) {
     std::string out = "Abgleich der Adreßbücher mit " + ExtractFileName(target) + ":\r\n\r\n";
-    out += Count(r.added.size(), "Eintrag", "Einträge") + " hinzugefügt\r\n";
-    out += Count(r.changed.size(), "Eintrag", "Einträge") + " geändert\r\n";
-    out += Count(static_cast<std::size_t>(r.kept), "Eintrag", "Einträge") + " unverändert\r\n";
+    out += CountText(r.added.size(), "Eintrag", "Einträge") + " hinzugefügt\r\n";
+    out += CountText(r.changed.size(), "Eintrag", "Einträge") + " geändert\r\n";
+    out += CountText(static_cast<std::size_t>(r.kept), "Eintrag", "Einträge") + " unverändert\r\n";
     if (!r.conflicts.empty())
-        out += Count(r.conflicts.size(), "Eintrag", "Einträge") + " hier geändert und behalten (Konflikt)\r\n";
+        out += CountText(r.conflicts.size(), "Eintrag", "Einträge") + " hier geändert und behalten (Konflikt)\r\n";
     if (!r.deletedOnServer.empty())
-        out += Count(r.deletedOnServer.size(), "Eintrag", "Einträge") +
+        out += CountText(r.deletedOnServer.size(), "Eintrag", "Einträge") +
                " von Kontakten, die auf dem Server gelöscht wurden, in der Datei belassen\r\n";
     if (!r.datesRemoved.empty())
-        out += Count(r.datesRemoved.size(), "Eintrag", "Einträge") +
+        out += CountText(r.datesRemoved.size(), "Eintrag", "Einträge") +
                " mit einem Datum, das der Kontakt nicht mehr hat, in der Datei belassen\r\n";
-    if (!r.alreadyThere.empty()) out += Count(r.alreadyThere.size(), "Termin", "Termine") + " schon vorhanden\r\n";
-    out += Count(r.skipped.size(), "Datum oder Kontakt", "Daten oder Kontakte") + " übergangen\r\n";
+    if (!r.alreadyThere.empty()) out += CountText(r.alreadyThere.size(), "Termin", "Termine") + " schon vorhanden\r\n";
+    out += CountText(r.skipped.size(), "Datum oder Kontakt", "Daten oder Kontakte") + " übergangen\r\n";
     if (r.withoutDate > 0)
-        out += Count(static_cast<std::size_t>(r.withoutDate), "Kontakt", "Kontakte") + " ohne Geburts- oder Jahrestag\r\n";
+        out += CountText(static_cast<std::size_t>(r.withoutDate), "Kontakt", "Kontakte") + " ohne Geburts- oder Jahrestag\r\n";
     if (r.namesAdjusted > 0)
-        out += Count(static_cast<std::size_t>(r.namesAdjusted), "Name", "Namen") + " für die Speicherung angepaßt\r\n";
+        out += CountText(static_cast<std::size_t>(r.namesAdjusted), "Name", "Namen") + " für die Speicherung angepaßt\r\n";
     const bool details = !r.added.empty() || !r.changed.empty() || !r.conflicts.empty() ||
                          !r.deletedOnServer.empty() || !r.datesRemoved.empty() || !r.skipped.empty() ||
                          !r.alreadyThere.empty();

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "SyncText.h"
+
 namespace tmf {
 namespace {
 
@@ -80,25 +82,13 @@ std::optional<int> Number(const std::string& text) {
     return n;
 }
 
-std::uint64_t Fnv1a(std::string_view text) {
-    std::uint64_t h = 14695981039346656037ull;
-    for (unsigned char c : text) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return h;
-}
-
 }  // namespace
 
 std::string SyncStatePath(const std::string& dataDir, const std::string& targetFile) {
     std::error_code ec;
     fs::path full = fs::weakly_canonical(fs::absolute(targetFile, ec), ec);
     if (ec) full = fs::path(targetFile).lexically_normal();
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::uint64_t h = Fnv1a(full.string());
-    std::string hex(16, '0');
-    for (int i = 15; i >= 0; --i, h >>= 4) hex[static_cast<std::size_t>(i)] = kHex[h & 15];
+    const std::string hex = HashHex(full.string());
     std::string dir = dataDir;
     if (!dir.empty() && dir.back() != '/') dir += '/';
     return dir + "Abgleich/" + full.stem().string() + "-" + hex + ".txt";
