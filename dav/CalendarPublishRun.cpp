@@ -19,25 +19,7 @@
 namespace tmf::dav {
 namespace {
 
-QString Text(const std::string& s) { return QString::fromStdString(s); }
-
-// Faults of the account or the connection: the next calendar would meet them too.
-bool EndsRun(DavErrorKind kind) {
-    switch (kind) {
-        case DavErrorKind::Unauthorized:
-        case DavErrorKind::PasswordMissing:
-        case DavErrorKind::TlsUntrusted:
-        case DavErrorKind::TlsPinMismatch:
-        case DavErrorKind::TlsFailed:
-        case DavErrorKind::HostNotFound:
-        case DavErrorKind::ConnectionRefused:
-        case DavErrorKind::PlainHttpRefused:
-        case DavErrorKind::Cancelled:
-            return true;
-        default:
-            return false;
-    }
-}
+QString Str(const std::string& s) { return QString::fromStdString(s); }
 
 DavError Error(DavErrorKind kind, const QUrl& url, const QString& message, int status = 0) {
     DavError e;
@@ -48,14 +30,9 @@ DavError Error(DavErrorKind kind, const QUrl& url, const QString& message, int s
     return e;
 }
 
-QUrl CollectionUrl(QUrl url) {
-    if (!url.path().endsWith(QLatin1Char('/'))) url.setPath(url.path() + QLatin1Char('/'));
-    return url;
-}
-
 QString FileName(const std::string& href) {
     const std::size_t slash = href.rfind('/');
-    return Text(slash == std::string::npos ? href : href.substr(slash + 1));
+    return Str(slash == std::string::npos ? href : href.substr(slash + 1));
 }
 
 }  // namespace
@@ -121,7 +98,7 @@ struct CalendarPublishRun::Impl {
         IoError error;
         if (ReadSyncState(j.statePath, j.state, &error) == SyncStateRead::Damaged)
             return fileFailed(QStringLiteral("Der Abgleichsstand %1 ist nicht lesbar: %2\nNach %3 wurde nichts gesendet.")
-                                  .arg(Text(j.statePath), Text(error.reason), j.name));
+                                  .arg(Str(j.statePath), Str(error.reason), j.name));
         if (j.file.empty() || !FileExists(j.file))
             return fileFailed(QStringLiteral("Die Datei %1 gibt es nicht; nach „%2“ wurde nichts gesendet.")
                                   .arg(j.target.file, j.name));
@@ -180,7 +157,7 @@ struct CalendarPublishRun::Impl {
         j.stateFailed = true;
         j.stopping = true;
         result.fileFailures << QStringLiteral("Der Abgleichsstand %1 konnte nicht gespeichert werden: %2")
-                                   .arg(Text(j.statePath), Text(error.reason));
+                                   .arg(Str(j.statePath), Str(error.reason));
         return false;
     }
 
@@ -244,7 +221,7 @@ struct CalendarPublishRun::Impl {
 
     QUrl urlOf(const PublishStep& s) const {
         QUrl url = job->base;
-        url.setPath(Text(s.href), QUrl::TolerantMode);
+        url.setPath(Str(s.href), QUrl::TolerantMode);
         return url;
     }
 
@@ -345,7 +322,7 @@ struct CalendarPublishRun::Impl {
 
     void conflict(std::size_t i, bool deleted, const QByteArray& serverEtag, bool again) {
         const PublishStep& s = job->steps[i];
-        PublishConflict c{Text(s.summary.empty() ? FileName(s.href).toStdString() : s.summary), job->name, urlOf(s),
+        PublishConflict c{Str(s.summary.empty() ? FileName(s.href).toStdString() : s.summary), job->name, urlOf(s),
                           deleted, s.action == PublishAction::Delete};
         std::optional<ConflictChoice> choice;
         if (decide && !again) {

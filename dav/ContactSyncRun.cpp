@@ -12,29 +12,6 @@
 namespace tmf::dav {
 namespace {
 
-QUrl CollectionUrl(QUrl url) {
-    if (!url.path().endsWith(QLatin1Char('/'))) url.setPath(url.path() + QLatin1Char('/'));
-    return url;
-}
-
-// Faults of the account or the connection: the next book would meet them too.
-bool EndsRun(DavErrorKind kind) {
-    switch (kind) {
-        case DavErrorKind::Unauthorized:
-        case DavErrorKind::PasswordMissing:
-        case DavErrorKind::TlsUntrusted:
-        case DavErrorKind::TlsPinMismatch:
-        case DavErrorKind::TlsFailed:
-        case DavErrorKind::HostNotFound:
-        case DavErrorKind::ConnectionRefused:
-        case DavErrorKind::PlainHttpRefused:
-        case DavErrorKind::Cancelled:
-            return true;
-        default:
-            return false;
-    }
-}
-
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 
 bool RemembersEntries(const SyncTargetState& state) {

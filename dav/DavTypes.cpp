@@ -39,4 +39,26 @@ QByteArray ParseFingerprint(const QString& text) {
     return hex.size() == 64 && bytes.size() == 32 ? bytes : QByteArray();
 }
 
+QUrl CollectionUrl(QUrl url) {
+    if (!url.path().endsWith(QLatin1Char('/'))) url.setPath(url.path() + QLatin1Char('/'));
+    return url;
+}
+
+bool EndsRun(DavErrorKind kind) {
+    switch (kind) {
+        case DavErrorKind::Unauthorized:
+        case DavErrorKind::PasswordMissing:
+        case DavErrorKind::TlsUntrusted:
+        case DavErrorKind::TlsPinMismatch:
+        case DavErrorKind::TlsFailed:
+        case DavErrorKind::HostNotFound:
+        case DavErrorKind::ConnectionRefused:
+        case DavErrorKind::PlainHttpRefused:
+        case DavErrorKind::Cancelled:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace tmf::dav

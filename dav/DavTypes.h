@@ -85,4 +85,11 @@ struct DavError {
     explicit operator bool() const { return kind != DavErrorKind::None; }
 };
 
+// A collection's URL with the closing slash that servers expect of it.
+QUrl CollectionUrl(QUrl url);
+
+// Faults of the account or the connection: the next collection of the run
+// would meet them too, so the run ends there.
+bool EndsRun(DavErrorKind kind);
+
 }  // namespace tmf::dav
