@@ -101,8 +101,8 @@ EOF
   after=$(requests "$d/server")
   echo "vdirsyncer first $n $((after - before)) $(echo "$end - $start" | bc) $(awk '{print $1 + $2}' "$d/cpu1")" >>"$results"
   # one event changed, as the entry changed in the file
-  f=$(ls "$d/ics" | head -1)
-  sed -i 's/^TRIGGER:-P\([0-9]*\)D/TRIGGER:-P99D/' "$d/ics/$f"
+  f=$(find "$d/ics" -name '*.ics' -print -quit)
+  sed -i 's/^TRIGGER:-P\([0-9]*\)D/TRIGGER:-P99D/' "$f"
   before=$(requests "$d/server")
   start=$(date +%s.%N)
   /usr/bin/time -f "%U %S" -o "$d/cpu2" vdirsyncer -c "$d/config" sync >"$d/sync2.log" 2>&1 ||

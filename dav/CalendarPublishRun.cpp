@@ -235,6 +235,13 @@ struct CalendarPublishRun::Impl {
         return it == job->last.events.end() ? nullptr : &it->second;
     }
 
+    // A write of an earlier run was heard: the event existed before this run
+    // (else it is new, whatever a run that ended unheard may have done).
+    bool wasWritten(const std::string& uid) const {
+        const PublishedEvent* k = known(uid);
+        return k && !k->fingerprint.empty();
+    }
+
     void record(const std::string& uid, PublishedEvent e) { job->now.events[uid] = std::move(e); }
 
     void restore(const std::string& uid) {
@@ -273,7 +280,7 @@ struct CalendarPublishRun::Impl {
             const PublishStep& s = job->steps[i];
             if (reply.status >= 200 && reply.status < 300) {
                 record(s.uid, PublishedEvent{s.href, reply.etag.toStdString(), s.fingerprint, {}, false});
-                (known(s.uid) ? job->report.updated : job->report.created).push_back(s.summary);
+                (wasWritten(s.uid) ? job->report.updated : job->report.created).push_back(s.summary);
                 return stepDone();
             }
             if (reply.status == 412 && !final) return look(i);
@@ -334,7 +341,7 @@ struct CalendarPublishRun::Impl {
             if (s.action == PublishAction::Delete) return remove(i, reply.etag, true);
             if (EventFingerprint(body) == s.fingerprint) {
                 record(s.uid, PublishedEvent{s.href, reply.etag.toStdString(), s.fingerprint, {}, false});
-                (known(s.uid) ? job->report.updated : job->report.created).push_back(s.summary);
+                (wasWritten(s.uid) ? job->report.updated : job->report.created).push_back(s.summary);
                 return stepDone();
             }
             // Without an ETag to match the write goes as it is: the look

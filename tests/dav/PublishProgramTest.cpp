@@ -4,10 +4,13 @@
 // with exactly one event per entry.
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QThread>
+#include <atomic>
 #include <set>
 
 #include "CalendarPublish.h"
 #include "CalendarReader.h"
+#include "FakeServer.h"
 #include "ICalendar.h"
 #include "SyncProgramFixture.h"
 
@@ -157,6 +160,57 @@ TEST_F(PublishProgram, RunsKilledAtAnyMomentDuringAPublishLeaveExactlyOneEventPe
     EXPECT_EQ(held, expected) << "exactly one event per entry, on its day";
     const Outcome quiet = Run({});
     EXPECT_NE(quiet.out.indexOf(QStringLiteral("Anfragen an den Server: 1\n")), -1) << Text(quiet);
+}
+
+// By hand (a real server takes hours for this many: Radicale checks each new
+// event's UID against the whole calendar, Xandikos commits each to git):
+//   dav_tests --gtest_also_run_disabled_tests --gtest_filter='*ThirtyTwoThousand*'
+// The fake server answers from a thread of its own while the program runs.
+TEST_F(PublishProgram, DISABLED_ThirtyTwoThousandEntriesKilledAtRandomEndWithOneEventEach) {
+    QThread thread;
+    std::atomic<FakeServer*> fake = nullptr;
+    QObject::connect(&thread, &QThread::started, [&] { fake = new FakeServer; });
+    thread.start();
+    while (!fake) QThread::msleep(10);
+    const QUrl base = fake.load()->base(), fakeCalendar = fake.load()->calendar();
+    const int count = qEnvironmentVariableIsSet("TMF_KILL_ENTRIES") ? qEnvironmentVariableIntValue("TMF_KILL_ENTRIES") : 32000;
+    std::map<int, int> roundOf;
+    Write(People(count, roundOf));
+    const QStringList call = {"--server", base.toString(), "--benutzer", "anna", "--passwort-befehl",
+                              QStringLiteral("cat '%1passwort'").arg(QString::fromStdString(home.path())), "--in",
+                              QString::fromStdString(target), "--kalender", fakeCalendar.toString(), "--senden"};
+    QElapsedTimer clock;
+    clock.start();
+    const Outcome first = Run(call, 4000);
+    std::cout << "[ INFO     ] first run killed after 4 s: " << (first.status == -1 ? "yes" : "no, ended") << "\n";
+    QRandomGenerator random(32);
+    for (int round = 1; round <= 8; ++round) {
+        for (int k = 0; k < 50; ++k) roundOf[random.bounded(count)] = round;
+        Write(People(count, roundOf));
+        const int at = 300 + random.bounded(6000);
+        const Outcome o = Run({}, at);
+        std::cout << "[ INFO     ] run " << round << " killed after " << at << " ms: " << (o.status == -1 ? "yes" : "ended") << "\n";
+    }
+    clock.restart();
+    const Outcome last = Run({});
+    ASSERT_EQ(last.status, 0) << Text(last);
+    std::cout << "[ INFO     ] the last run, to the end: " << clock.elapsed() << " ms\n" << last.out.toStdString();
+
+    std::map<std::string, std::string> held, wanted;
+    QMetaObject::invokeMethod(fake.load(), [&] {
+        for (auto it = fake.load()->events.cbegin(); it != fake.load()->events.cend(); ++it) {
+            const std::string text = it.value().toStdString();
+            EXPECT_FALSE(held.count(EventUidOf(text))) << "twice: " << EventUidOf(text);
+            held[EventUidOf(text)] = EventFingerprint(text);
+        }
+        delete fake.load();
+    }, Qt::BlockingQueuedConnection);
+    thread.quit();
+    thread.wait();
+    ASSERT_EQ(LoadAppointmentFile(target, "Alles"), LoadResult::Loaded);
+    for (const WantedEvent& w : WantedEvents(EntryTable, EntryCount)) wanted[w.uid] = w.fingerprint;
+    EXPECT_EQ(held.size(), static_cast<std::size_t>(count));
+    EXPECT_TRUE(held == wanted) << "exactly one event per entry, as the file has it now";
 }
 
 }  // namespace
