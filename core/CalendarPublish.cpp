@@ -92,8 +92,10 @@ std::string Trimmed(std::string s) {
     return s.substr(k);
 }
 
-void List(std::string& out, const std::string& heading, const std::vector<std::string>& names) {
+// Sorted: the answers come in the order the server gives them.
+void List(std::string& out, const std::string& heading, std::vector<std::string> names) {
     if (names.empty()) return;
+    std::sort(names.begin(), names.end());
     out += heading + "\r\n";
     for (std::size_t i = 0; i < names.size() && i < kNamesPerKind; ++i) out += "  " + names[i] + "\r\n";
     if (names.size() > kNamesPerKind) out += "  ... und " + std::to_string(names.size() - kNamesPerKind) + " weitere\r\n";
