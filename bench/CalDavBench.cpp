@@ -33,7 +33,7 @@ namespace {
 std::vector<test::EntrySpec> People(int count, int changed) {
     std::vector<test::EntrySpec> out;
     for (int i = 0; i < count; ++i) {
-        char date[11];
+        char date[32];
         std::snprintf(date, sizeof date, "%02d.%02d.19%02d", 1 + i % 28, 1 + i % 12, 40 + i % 60);
         out.push_back({"Kontakt", "Nummer" + std::to_string(i), date, i % 7 == 3 ? "Jahrestag" : "Geburtstag",
                        1 + i % 14, i == changed ? 3 : 0});

@@ -12,16 +12,16 @@ namespace tmf {
 namespace {
 
 // More names than this per kind would bury the rest of a summary.
-constexpr std::size_t kNamesPerKind = 30;
+constexpr std::size_t kEventNamesPerKind = 30;
 
-std::string Hex64(std::uint64_t h) {
+std::string HexOf64(std::uint64_t h) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out(16, '0');
     for (int i = 15; i >= 0; --i, h >>= 4) out[static_cast<std::size_t>(i)] = kHex[h & 15];
     return out;
 }
 
-std::uint64_t Fnv1a(std::string_view text) {
+std::uint64_t EventHash(std::string_view text) {
     std::uint64_t h = 14695981039346656037ull;
     for (unsigned char c : text) {
         h ^= c;
@@ -31,7 +31,7 @@ std::uint64_t Fnv1a(std::string_view text) {
 }
 
 // Content lines with folding undone and line ends of either kind.
-std::vector<std::string> Unfolded(std::string_view text) {
+std::vector<std::string> UnfoldedLines(std::string_view text) {
     std::vector<std::string> lines;
     std::string current;
     bool have = false;
@@ -52,7 +52,7 @@ std::vector<std::string> Unfolded(std::string_view text) {
     return lines;
 }
 
-std::string NameOf(const std::string& line) {
+std::string PropertyName(const std::string& line) {
     const std::size_t end = line.find_first_of(";:");
     std::string name = line.substr(0, end);
     for (char& c : name)
@@ -60,7 +60,7 @@ std::string NameOf(const std::string& line) {
     return name;
 }
 
-std::string ValueOf(const std::string& line) {
+std::string PropertyValue(const std::string& line) {
     const std::size_t colon = line.find(':');
     std::string value = colon == std::string::npos ? std::string() : line.substr(colon + 1);
     while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
@@ -70,13 +70,13 @@ std::string ValueOf(const std::string& line) {
     return upper;
 }
 
-struct Component {
+struct EventComponent {
     std::string name;
     std::vector<std::string> lines;
     std::vector<std::string> children;  // canonical texts
 };
 
-std::string Canonical(Component& c) {
+std::string CanonicalText(EventComponent& c) {
     std::sort(c.lines.begin(), c.lines.end());
     std::sort(c.children.begin(), c.children.end());
     std::string out = "BEGIN:" + c.name + "\n";
@@ -85,7 +85,7 @@ std::string Canonical(Component& c) {
     return out + "END:" + c.name + "\n";
 }
 
-std::string Trimmed(std::string s) {
+std::string TrimmedBlanks(std::string s) {
     while (!s.empty() && s.back() == ' ') s.pop_back();
     std::size_t k = 0;
     while (k < s.size() && s[k] == ' ') ++k;
@@ -93,36 +93,36 @@ std::string Trimmed(std::string s) {
 }
 
 // Sorted: the answers come in the order the server gives them.
-void List(std::string& out, const std::string& heading, std::vector<std::string> names) {
+void NameList(std::string& out, const std::string& heading, std::vector<std::string> names) {
     if (names.empty()) return;
     std::sort(names.begin(), names.end());
     out += heading + "\r\n";
-    for (std::size_t i = 0; i < names.size() && i < kNamesPerKind; ++i) out += "  " + names[i] + "\r\n";
-    if (names.size() > kNamesPerKind) out += "  ... und " + std::to_string(names.size() - kNamesPerKind) + " weitere\r\n";
+    for (std::size_t i = 0; i < names.size() && i < kEventNamesPerKind; ++i) out += "  " + names[i] + "\r\n";
+    if (names.size() > kEventNamesPerKind) out += "  ... und " + std::to_string(names.size() - kEventNamesPerKind) + " weitere\r\n";
 }
 
-std::string Count(std::size_t n, const char* one, const char* many) {
+std::string CountOf(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 }  // namespace
 
 std::string EventFingerprint(std::string_view icalendar) {
-    std::vector<Component> stack;
+    std::vector<EventComponent> stack;
     std::vector<std::string> events;
-    for (std::string& line : Unfolded(icalendar)) {
+    for (std::string& line : UnfoldedLines(icalendar)) {
         while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
         if (line.empty()) continue;
-        const std::string name = NameOf(line);
+        const std::string name = PropertyName(line);
         if (name == "BEGIN") {
-            stack.push_back({ValueOf(line), {}, {}});
+            stack.push_back({PropertyValue(line), {}, {}});
         } else if (name == "END") {
             if (stack.empty()) continue;
-            Component done = std::move(stack.back());
+            EventComponent done = std::move(stack.back());
             stack.pop_back();
-            if (done.name != ValueOf(line)) return {};  // not nested as it says
-            if (done.name == "VEVENT") events.push_back(Canonical(done));
-            else if (!stack.empty()) stack.back().children.push_back(Canonical(done));
+            if (done.name != PropertyValue(line)) return {};  // not nested as it says
+            if (done.name == "VEVENT") events.push_back(CanonicalText(done));
+            else if (!stack.empty()) stack.back().children.push_back(CanonicalText(done));
         } else if (!stack.empty() && name != "DTSTAMP" && stack.back().name != "VCALENDAR") {
             stack.back().lines.push_back(line);
         }
@@ -131,7 +131,7 @@ std::string EventFingerprint(std::string_view icalendar) {
     std::sort(events.begin(), events.end());
     std::string all;
     for (const std::string& e : events) all += e;
-    return Hex64(Fnv1a(all));
+    return HexOf64(EventHash(all));
 }
 
 namespace {
@@ -139,10 +139,10 @@ namespace {
 // The raw value of a property of the first VEVENT (not of its alarms).
 std::string EventProperty(std::string_view icalendar, const char* property) {
     int depth = 0;  // 1 inside the VEVENT, 2 inside one of its components
-    for (const std::string& line : Unfolded(icalendar)) {
-        const std::string name = NameOf(line);
+    for (const std::string& line : UnfoldedLines(icalendar)) {
+        const std::string name = PropertyName(line);
         if (name == "BEGIN") {
-            if (depth > 0 || ValueOf(line) == "VEVENT") ++depth;
+            if (depth > 0 || PropertyValue(line) == "VEVENT") ++depth;
         } else if (name == "END") {
             if (depth == 1) return {};
             if (depth > 1) --depth;
@@ -177,7 +177,7 @@ std::string EventHref(const std::string& collectionPath, const std::string& uid)
     std::string name;
     for (char c : uid.substr(0, uid.find('@')))
         if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-') name += c;
-    if (name.empty()) name = Hex64(Fnv1a(uid));
+    if (name.empty()) name = HexOf64(EventHash(uid));
     std::string path = collectionPath;
     if (path.empty() || path.back() != '/') path += '/';
     return path + "termifolio98-" + name + ".ics";
@@ -188,7 +188,7 @@ std::vector<WantedEvent> WantedEvents(const EntryTableType& table, int entryCoun
     for (EntryEvent& e : EntryEvents(table, entryCount)) {
         // A fixed stamp: the fingerprint must not change from day to day.
         const std::string text = WriteEventResource(table, e.row, e.uid, std::chrono::sys_days{});
-        const std::string summary = Trimmed(table(Vorname, e.row).asText() + " " + table(Nachname, e.row).asText()) +
+        const std::string summary = TrimmedBlanks(table(Vorname, e.row).asText() + " " + table(Nachname, e.row).asText()) +
                                     ": " + table(Terminart, e.row).asText();
         out.push_back({std::move(e.uid), EventFingerprint(text), e.row, summary});
     }
@@ -245,27 +245,27 @@ bool IsOurOwnVersion(const PublishedEvent& known, const std::string& wantedFinge
 std::string PublishSummary(const PublishReport& r, const std::string& target, const std::string& calendarName) {
     std::string out = "Termine aus " + ExtractFileName(target) + " im Kalender \xE2\x80\x9E" + calendarName +
                       "\xE2\x80\x9C:\r\n";
-    out += Count(r.created.size(), "Termin", "Termine") + " neu\r\n";
-    out += Count(r.updated.size(), "Termin", "Termine") + " geändert\r\n";
-    out += Count(r.deleted.size(), "Termin", "Termine") + " gelöscht\r\n";
-    out += Count(static_cast<std::size_t>(r.unchanged), "Termin", "Termine") + " unverändert\r\n";
+    out += CountOf(r.created.size(), "Termin", "Termine") + " neu\r\n";
+    out += CountOf(r.updated.size(), "Termin", "Termine") + " geändert\r\n";
+    out += CountOf(r.deleted.size(), "Termin", "Termine") + " gelöscht\r\n";
+    out += CountOf(static_cast<std::size_t>(r.unchanged), "Termin", "Termine") + " unverändert\r\n";
     if (!r.conflicts.empty())
-        out += Count(r.conflicts.size(), "Termin", "Termine") +
+        out += CountOf(r.conflicts.size(), "Termin", "Termine") +
                " anderswo geändert oder gelöscht und nicht überschrieben (Konflikt)\r\n";
     if (!r.overwritten.empty())
-        out += Count(r.overwritten.size(), "Termin", "Termine") + " nach Rückfrage überschrieben\r\n";
+        out += CountOf(r.overwritten.size(), "Termin", "Termine") + " nach Rückfrage überschrieben\r\n";
     if (!r.keptServers.empty())
-        out += Count(r.keptServers.size(), "Termin", "Termine") + " nach Rückfrage wie auf dem Server belassen\r\n";
-    if (!r.refused.empty()) out += Count(r.refused.size(), "Termin", "Termine") + " vom Server abgelehnt\r\n";
+        out += CountOf(r.keptServers.size(), "Termin", "Termine") + " nach Rückfrage wie auf dem Server belassen\r\n";
+    if (!r.refused.empty()) out += CountOf(r.refused.size(), "Termin", "Termine") + " vom Server abgelehnt\r\n";
     if (r.notSent > 0)
-        out += Count(static_cast<std::size_t>(r.notSent), "Termin", "Termine") + " nicht gesendet (beim nächsten Mal)\r\n";
-    List(out, "Neu:", r.created);
-    List(out, "Geändert:", r.updated);
-    List(out, "Gelöscht:", r.deleted);
-    List(out, "Konflikte (anderswo geändert, nicht überschrieben):", r.conflicts);
-    List(out, "Überschrieben:", r.overwritten);
-    List(out, "Wie auf dem Server belassen:", r.keptServers);
-    List(out, "Abgelehnt:", r.refused);
+        out += CountOf(static_cast<std::size_t>(r.notSent), "Termin", "Termine") + " nicht gesendet (beim nächsten Mal)\r\n";
+    NameList(out, "Neu:", r.created);
+    NameList(out, "Geändert:", r.updated);
+    NameList(out, "Gelöscht:", r.deleted);
+    NameList(out, "Konflikte (anderswo geändert, nicht überschrieben):", r.conflicts);
+    NameList(out, "Überschrieben:", r.overwritten);
+    NameList(out, "Wie auf dem Server belassen:", r.keptServers);
+    NameList(out, "Abgelehnt:", r.refused);
     return out;
 }
 

@@ -19,10 +19,10 @@
 namespace tmf::dav {
 namespace {
 
-QString Text(const std::string& s) { return QString::fromStdString(s); }
+QString QText(const std::string& s) { return QString::fromStdString(s); }
 
 // Faults of the account or the connection: the next calendar would meet them too.
-bool EndsRun(DavErrorKind kind) {
+bool EndsPublishRun(DavErrorKind kind) {
     switch (kind) {
         case DavErrorKind::Unauthorized:
         case DavErrorKind::PasswordMissing:
@@ -39,7 +39,7 @@ bool EndsRun(DavErrorKind kind) {
     }
 }
 
-DavError Error(DavErrorKind kind, const QUrl& url, const QString& message, int status = 0) {
+DavError MakeError(DavErrorKind kind, const QUrl& url, const QString& message, int status = 0) {
     DavError e;
     e.kind = kind;
     e.url = url;
@@ -48,14 +48,14 @@ DavError Error(DavErrorKind kind, const QUrl& url, const QString& message, int s
     return e;
 }
 
-QUrl CollectionUrl(QUrl url) {
+QUrl CalendarUrl(QUrl url) {
     if (!url.path().endsWith(QLatin1Char('/'))) url.setPath(url.path() + QLatin1Char('/'));
     return url;
 }
 
-QString FileName(const std::string& href) {
+QString LastPathPart(const std::string& href) {
     const std::size_t slash = href.rfind('/');
-    return Text(slash == std::string::npos ? href : href.substr(slash + 1));
+    return QText(slash == std::string::npos ? href : href.substr(slash + 1));
 }
 
 }  // namespace
@@ -113,7 +113,7 @@ struct CalendarPublishRun::Impl {
         job = std::make_unique<Job>();
         Job& j = *job;
         j.target = o.targets.at(nextTarget++);
-        j.target.calendar = CollectionUrl(j.target.calendar);
+        j.target.calendar = CalendarUrl(j.target.calendar);
         j.name = j.target.name.isEmpty() ? j.target.calendar.path() : j.target.name;
         j.file = j.target.file.toStdString();
         j.url = j.target.calendar.toString().toStdString();
@@ -121,7 +121,7 @@ struct CalendarPublishRun::Impl {
         IoError error;
         if (ReadSyncState(j.statePath, j.state, &error) == SyncStateRead::Damaged)
             return fileFailed(QStringLiteral("Der Abgleichsstand %1 ist nicht lesbar: %2\nNach %3 wurde nichts gesendet.")
-                                  .arg(Text(j.statePath), Text(error.reason), j.name));
+                                  .arg(QText(j.statePath), QText(error.reason), j.name));
         if (j.file.empty() || !FileExists(j.file))
             return fileFailed(QStringLiteral("Die Datei %1 gibt es nicht; nach „%2“ wurde nichts gesendet.")
                                   .arg(j.target.file, j.name));
@@ -144,13 +144,13 @@ struct CalendarPublishRun::Impl {
     void checked(const DavCollection& c, const DavError& e, const std::vector<WantedEvent>& wanted) {
         Job& j = *job;
         if (e.kind == DavErrorKind::NotFound)
-            return calendarFailed(Error(e.kind, j.target.calendar, CalendarGoneMessage(j.name, j.target.calendar), e.httpStatus));
+            return calendarFailed(MakeError(e.kind, j.target.calendar, CalendarGoneMessage(j.name, j.target.calendar), e.httpStatus));
         if (e && e.kind != DavErrorKind::NotACollection) return calendarFailed(e);
         if (e || !c.calendar)
-            return calendarFailed(Error(DavErrorKind::NotACollection, j.target.calendar,
+            return calendarFailed(MakeError(DavErrorKind::NotACollection, j.target.calendar,
                                         QStringLiteral("%1 ist kein Kalender.").arg(j.target.calendar.toDisplayString(QUrl::RemoveUserInfo))));
         if (!c.takesEvents)
-            return calendarFailed(Error(DavErrorKind::NotACollection, j.target.calendar,
+            return calendarFailed(MakeError(DavErrorKind::NotACollection, j.target.calendar,
                                         QStringLiteral("Der Kalender „%1“ nimmt keine Termine an.").arg(j.name)));
         if (j.target.name.isEmpty()) j.name = c.displayName;
         j.base = c.url;
@@ -180,7 +180,7 @@ struct CalendarPublishRun::Impl {
         j.stateFailed = true;
         j.stopping = true;
         result.fileFailures << QStringLiteral("Der Abgleichsstand %1 konnte nicht gespeichert werden: %2")
-                                   .arg(Text(j.statePath), Text(error.reason));
+                                   .arg(QText(j.statePath), QText(error.reason));
         return false;
     }
 
@@ -213,7 +213,7 @@ struct CalendarPublishRun::Impl {
     void calendarFailed(const DavError& e) {
         Job& j = *job;
         result.failures << CalendarFailure{j.target.calendar, j.name, e};
-        if (EndsRun(e.kind))
+        if (EndsPublishRun(e.kind))
             while (nextTarget < o.targets.size()) {
                 const CalendarTarget& t = o.targets.at(nextTarget++);
                 result.failures << CalendarFailure{t.calendar, t.name, {}};
@@ -251,7 +251,7 @@ struct CalendarPublishRun::Impl {
 
     QUrl urlOf(const PublishStep& s) const {
         QUrl url = job->base;
-        url.setPath(Text(s.href), QUrl::TolerantMode);
+        url.setPath(QText(s.href), QUrl::TolerantMode);
         return url;
     }
 
@@ -300,7 +300,7 @@ struct CalendarPublishRun::Impl {
             const bool gone = reply.status == 404 || reply.status == 410;
             if ((reply.status >= 200 && reply.status < 300) || gone) {
                 job->now.events.erase(s.uid);
-                if (!gone) job->report.deleted.push_back(s.summary.empty() ? FileName(s.href).toStdString() : s.summary);
+                if (!gone) job->report.deleted.push_back(s.summary.empty() ? LastPathPart(s.href).toStdString() : s.summary);
                 return stepDone();
             }
             if (reply.status == 412 && !final) return look(i);
@@ -352,7 +352,7 @@ struct CalendarPublishRun::Impl {
 
     void conflict(std::size_t i, bool deleted, const QByteArray& serverEtag, bool again) {
         const PublishStep& s = job->steps[i];
-        PublishConflict c{Text(s.summary.empty() ? FileName(s.href).toStdString() : s.summary), job->name, urlOf(s),
+        PublishConflict c{QText(s.summary.empty() ? LastPathPart(s.href).toStdString() : s.summary), job->name, urlOf(s),
                           deleted, s.action == PublishAction::Delete};
         std::optional<ConflictChoice> choice;
         if (decide && !again) {
@@ -407,14 +407,14 @@ struct CalendarPublishRun::Impl {
             return stepDone();
         }
         if (status == 507)
-            return stop(i, Error(DavErrorKind::HttpStatus, urlOf(s),
+            return stop(i, MakeError(DavErrorKind::HttpStatus, urlOf(s),
                                  QStringLiteral("Auf dem Server ist kein Platz mehr (507, Speicherplatz erschöpft). "
                                                 "„%1“ ist nicht ganz auf dem Stand; was fehlt, wird beim nächsten Mal "
                                                 "gesendet.").arg(j.name), status));
         if (wasPut && (status == 404 || status == 409 || status == 410))
-            return stop(i, Error(DavErrorKind::NotFound, j.target.calendar, CalendarGoneMessage(j.name, j.target.calendar), status));
+            return stop(i, MakeError(DavErrorKind::NotFound, j.target.calendar, CalendarGoneMessage(j.name, j.target.calendar), status));
         DavError e = reply.error;
-        if (!e) e = Error(DavErrorKind::HttpStatus, urlOf(s), ErrorMessage(DavErrorKind::HttpStatus, urlOf(s), status), status);
+        if (!e) e = MakeError(DavErrorKind::HttpStatus, urlOf(s), ErrorMessage(DavErrorKind::HttpStatus, urlOf(s), status), status);
         stop(i, e);
     }
 
@@ -425,7 +425,7 @@ struct CalendarPublishRun::Impl {
         if (!j.stopping) {
             j.stopping = true;
             result.failures << CalendarFailure{j.target.calendar, j.name, e};
-            if (EndsRun(e.kind))
+            if (EndsPublishRun(e.kind))
                 while (nextTarget < o.targets.size()) {
                     const CalendarTarget& t = o.targets.at(nextTarget++);
                     result.failures << CalendarFailure{t.calendar, t.name, {}};
