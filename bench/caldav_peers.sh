@@ -64,8 +64,9 @@ results=$work/results.txt
 for n in "${sizes[@]}"; do
   # --- ours
   "$build/bin/caldav_bench" "$n" | tee "$work/ours-$n.txt"
-  awk -v n="$n" '/^first/ {print "ours first " n " " $(NF-1) " " $NF} /^second/ {print "ours quiet " n " " $(NF-1) " " $NF}
-                 /^third/ {print "ours one " n " " $(NF-1) " " $NF}' "$work/ours-$n.txt" >>"$results"
+  awk -v n="$n" '/^first/ {print "ours first " n " " $(NF-2) " " $(NF-1) " " $NF}
+                 /^second/ {print "ours quiet " n " " $(NF-2) " " $(NF-1) " " $NF}
+                 /^third/ {print "ours one " n " " $(NF-2) " " $(NF-1) " " $NF}' "$work/ours-$n.txt" >>"$results"
 
   # --- vdirsyncer, the same events as files
   d=$work/vdir-$n
@@ -91,30 +92,33 @@ url = "http://127.0.0.1:$port/anna/bench/"
 username = "anna"
 password = "geheim"
 EOF
+  { yes || true; } | vdirsyncer -c "$d/config" discover bench >"$d/discover.log" 2>&1
   before=$(requests "$d/server")
   start=$(date +%s.%N)
-  vdirsyncer -c "$d/config" sync >"$d/sync1.log" 2>&1 || echo "vdirsyncer first sync failed: $(tail -3 "$d/sync1.log")" >&2
+  /usr/bin/time -f "%U %S" -o "$d/cpu1" vdirsyncer -c "$d/config" sync >"$d/sync1.log" 2>&1 ||
+    echo "vdirsyncer first sync failed: $(tail -3 "$d/sync1.log")" >&2
   end=$(date +%s.%N)
   after=$(requests "$d/server")
-  echo "vdirsyncer first $n $((after - before)) $(echo "$end - $start" | bc)" >>"$results"
+  echo "vdirsyncer first $n $((after - before)) $(echo "$end - $start" | bc) $(awk '{print $1 + $2}' "$d/cpu1")" >>"$results"
   # one event changed, as the entry changed in the file
-  f=$(ls "$d/ics" | head -1)
-  sed -i 's/^TRIGGER:-P\([0-9]*\)D/TRIGGER:-P99D/' "$d/ics/$f"
+  f=$(find "$d/ics" -name '*.ics' -print -quit)
+  sed -i 's/^TRIGGER:-P\([0-9]*\)D/TRIGGER:-P99D/' "$f"
   before=$(requests "$d/server")
   start=$(date +%s.%N)
-  vdirsyncer -c "$d/config" sync >"$d/sync2.log" 2>&1 || echo "vdirsyncer second sync failed" >&2
+  /usr/bin/time -f "%U %S" -o "$d/cpu2" vdirsyncer -c "$d/config" sync >"$d/sync2.log" 2>&1 ||
+    echo "vdirsyncer second sync failed" >&2
   end=$(date +%s.%N)
   after=$(requests "$d/server")
-  echo "vdirsyncer one $n $((after - before)) $(echo "$end - $start" | bc)" >>"$results"
+  echo "vdirsyncer one $n $((after - before)) $(echo "$end - $start" | bc) $(awk '{print $1 + $2}' "$d/cpu2")" >>"$results"
   stop_radicale
 done
 
 /usr/bin/python3 - "$results" <<'PY'
 import sys
 rows = [line.split() for line in open(sys.argv[1])]
-t = {(r[0], r[1], int(r[2])): (int(r[3]), float(r[4])) for r in rows}
+t = {(r[0], r[1], int(r[2])): (int(r[3]), float(r[4]), float(r[5]) if len(r) > 5 else float("nan")) for r in rows}
 sizes = sorted({k[2] for k in t})
-print(f"{'run':<30}{'entries':>8}{'requests':>10}{'seconds':>10}{'ratio':>8}")
+print(f"{'run':<30}{'entries':>8}{'requests':>10}{'seconds':>10}{'ratio':>8}{'client CPU s':>14}{'ratio':>8}")
 for n in sizes:
     for run in ("first", "one"):
         ours = t.get(("ours", run, n))
@@ -122,11 +126,12 @@ for n in sizes:
         label = "first publish" if run == "first" else "one entry changed"
         if ours:
             ratio = f"{peer[1] / ours[1]:.2f}" if peer else "-"
-            print(f"{'termif98 ' + label:<30}{n:>8}{ours[0]:>10}{ours[1]:>10.2f}{ratio:>8}")
+            cpu = f"{peer[2] / ours[2]:.2f}" if peer and ours[2] > 0 else "-"
+            print(f"{'termif98 ' + label:<30}{n:>8}{ours[0]:>10}{ours[1]:>10.2f}{ratio:>8}{ours[2]:>14.2f}{cpu:>8}")
         if peer:
-            print(f"{'vdirsyncer ' + label:<30}{n:>8}{peer[0]:>10}{peer[1]:>10.2f}")
+            print(f"{'vdirsyncer ' + label:<30}{n:>8}{peer[0]:>10}{peer[1]:>10.2f}{'':>8}{peer[2]:>14.2f}")
     quiet = t.get(("ours", "quiet", n))
     if quiet:
-        print(f"{'termif98 nothing changed':<30}{n:>8}{quiet[0]:>10}{quiet[1]:>10.2f}")
-print("ratio: vdirsyncer's seconds / ours (goal on the first publish: >= 2)")
+        print(f"{'termif98 nothing changed':<30}{n:>8}{quiet[0]:>10}{quiet[1]:>10.2f}{'':>8}{quiet[2]:>14.2f}")
+print("ratio: vdirsyncer's / ours (goal on the first publish: >= 2)")
 PY

@@ -13,7 +13,7 @@ namespace tmf {
 namespace {
 
 // Content lines with folding undone and line ends of either kind.
-std::vector<std::string> Unfolded(std::string_view text) {
+std::vector<std::string> UnfoldedLines(std::string_view text) {
     std::vector<std::string> lines;
     std::string current;
     bool have = false;
@@ -34,7 +34,7 @@ std::vector<std::string> Unfolded(std::string_view text) {
     return lines;
 }
 
-std::string NameOf(const std::string& line) {
+std::string PropertyName(const std::string& line) {
     const std::size_t end = line.find_first_of(";:");
     std::string name = line.substr(0, end);
     for (char& c : name)
@@ -42,7 +42,7 @@ std::string NameOf(const std::string& line) {
     return name;
 }
 
-std::string ValueOf(const std::string& line) {
+std::string PropertyValue(const std::string& line) {
     const std::size_t colon = line.find(':');
     std::string value = colon == std::string::npos ? std::string() : line.substr(colon + 1);
     while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
@@ -52,13 +52,13 @@ std::string ValueOf(const std::string& line) {
     return upper;
 }
 
-struct Component {
+struct EventComponent {
     std::string name;
     std::vector<std::string> lines;
     std::vector<std::string> children;  // canonical texts
 };
 
-std::string Canonical(Component& c) {
+std::string CanonicalText(EventComponent& c) {
     std::sort(c.lines.begin(), c.lines.end());
     std::sort(c.children.begin(), c.children.end());
     std::string out = "BEGIN:" + c.name + "\n";
@@ -67,31 +67,37 @@ std::string Canonical(Component& c) {
     return out + "END:" + c.name + "\n";
 }
 
-std::string Trimmed(std::string s) {
+std::string TrimmedBlanks(std::string s) {
     while (!s.empty() && s.back() == ' ') s.pop_back();
     std::size_t k = 0;
     while (k < s.size() && s[k] == ' ') ++k;
     return s.substr(k);
 }
 
+// The answers come in the order the server gives them.
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 }  // namespace
 
 std::string EventFingerprint(std::string_view icalendar) {
-    std::vector<Component> stack;
+    std::vector<EventComponent> stack;
     std::vector<std::string> events;
-    for (std::string& line : Unfolded(icalendar)) {
+    for (std::string& line : UnfoldedLines(icalendar)) {
         while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
         if (line.empty()) continue;
-        const std::string name = NameOf(line);
+        const std::string name = PropertyName(line);
         if (name == "BEGIN") {
-            stack.push_back({ValueOf(line), {}, {}});
+            stack.push_back({PropertyValue(line), {}, {}});
         } else if (name == "END") {
             if (stack.empty()) continue;
-            Component done = std::move(stack.back());
+            EventComponent done = std::move(stack.back());
             stack.pop_back();
-            if (done.name != ValueOf(line)) return {};  // not nested as it says
-            if (done.name == "VEVENT") events.push_back(Canonical(done));
-            else if (!stack.empty()) stack.back().children.push_back(Canonical(done));
+            if (done.name != PropertyValue(line)) return {};  // not nested as it says
+            if (done.name == "VEVENT") events.push_back(CanonicalText(done));
+            else if (!stack.empty()) stack.back().children.push_back(CanonicalText(done));
         } else if (!stack.empty() && name != "DTSTAMP" && stack.back().name != "VCALENDAR") {
             stack.back().lines.push_back(line);
         }
@@ -108,10 +114,10 @@ namespace {
 // The raw value of a property of the first VEVENT (not of its alarms).
 std::string EventProperty(std::string_view icalendar, const char* property) {
     int depth = 0;  // 1 inside the VEVENT, 2 inside one of its components
-    for (const std::string& line : Unfolded(icalendar)) {
-        const std::string name = NameOf(line);
+    for (const std::string& line : UnfoldedLines(icalendar)) {
+        const std::string name = PropertyName(line);
         if (name == "BEGIN") {
-            if (depth > 0 || ValueOf(line) == "VEVENT") ++depth;
+            if (depth > 0 || PropertyValue(line) == "VEVENT") ++depth;
         } else if (name == "END") {
             if (depth == 1) return {};
             if (depth > 1) --depth;
@@ -157,7 +163,7 @@ std::vector<WantedEvent> WantedEvents(const EntryTableType& table, int entryCoun
     for (EntryEvent& e : EntryEvents(table, entryCount)) {
         // A fixed stamp: the fingerprint must not change from day to day.
         const std::string text = WriteEventResource(table, e.row, e.uid, std::chrono::sys_days{});
-        const std::string summary = Trimmed(table(Vorname, e.row).asText() + " " + table(Nachname, e.row).asText()) +
+        const std::string summary = TrimmedBlanks(table(Vorname, e.row).asText() + " " + table(Nachname, e.row).asText()) +
                                     ": " + table(Terminart, e.row).asText();
         out.push_back({std::move(e.uid), EventFingerprint(text), e.row, summary});
     }
@@ -228,13 +234,13 @@ std::string PublishSummary(const PublishReport& r, const std::string& target, co
     if (!r.refused.empty()) out += CountText(r.refused.size(), "Termin", "Termine") + " vom Server abgelehnt\r\n";
     if (r.notSent > 0)
         out += CountText(static_cast<std::size_t>(r.notSent), "Termin", "Termine") + " nicht gesendet (beim nächsten Mal)\r\n";
-    AppendNameList(out, "Neu:", r.created);
-    AppendNameList(out, "Geändert:", r.updated);
-    AppendNameList(out, "Gelöscht:", r.deleted);
-    AppendNameList(out, "Konflikte (anderswo geändert, nicht überschrieben):", r.conflicts);
-    AppendNameList(out, "Überschrieben:", r.overwritten);
-    AppendNameList(out, "Wie auf dem Server belassen:", r.keptServers);
-    AppendNameList(out, "Abgelehnt:", r.refused);
+    AppendNameList(out, "Neu:", Sorted(r.created));
+    AppendNameList(out, "Geändert:", Sorted(r.updated));
+    AppendNameList(out, "Gelöscht:", Sorted(r.deleted));
+    AppendNameList(out, "Konflikte (anderswo geändert, nicht überschrieben):", Sorted(r.conflicts));
+    AppendNameList(out, "Überschrieben:", Sorted(r.overwritten));
+    AppendNameList(out, "Wie auf dem Server belassen:", Sorted(r.keptServers));
+    AppendNameList(out, "Abgelehnt:", Sorted(r.refused));
     return out;
 }
 

@@ -9,9 +9,9 @@
 namespace tmf::dav {
 namespace {
 
-constexpr int kMaxTries = 9;
+constexpr int kMaxCalendarTries = 9;
 
-void CalendarProps(QXmlStreamWriter& w, const QString& displayName, bool withResourceType) {
+void WriteCalendarProps(QXmlStreamWriter& w, const QString& displayName, bool withResourceType) {
     w.writeStartElement(QLatin1String(kNsDav), QStringLiteral("set"));
     w.writeStartElement(QLatin1String(kNsDav), QStringLiteral("prop"));
     if (withResourceType) {
@@ -29,27 +29,27 @@ void CalendarProps(QXmlStreamWriter& w, const QString& displayName, bool withRes
     w.writeEndElement();
 }
 
-QByteArray Body(const char* ns, const char* root, const QString& displayName, bool withResourceType) {
+QByteArray CalendarBody(const char* ns, const char* root, const QString& displayName, bool withResourceType) {
     QByteArray out;
     QXmlStreamWriter w(&out);
     w.writeStartDocument();
     w.writeNamespace(QLatin1String(kNsDav), QStringLiteral("d"));
     w.writeNamespace(QLatin1String(kNsCalDav), QStringLiteral("cal"));
     w.writeStartElement(QLatin1String(ns), QLatin1String(root));
-    CalendarProps(w, displayName, withResourceType);
+    WriteCalendarProps(w, displayName, withResourceType);
     w.writeEndElement();
     w.writeEndDocument();
     return out;
 }
 
-struct Make : std::enable_shared_from_this<Make> {
+struct MakeWalk : std::enable_shared_from_this<MakeWalk> {
     DavClient& client;
     QUrl home;
     QString name;
     std::function<void(const DavCollection&, const DavError&)> done;
     int tries = 0;
 
-    Make(DavClient& c, QUrl h, QString n, std::function<void(const DavCollection&, const DavError&)> d)
+    MakeWalk(DavClient& c, QUrl h, QString n, std::function<void(const DavCollection&, const DavError&)> d)
         : client(c), home(std::move(h)), name(std::move(n)), done(std::move(d)) {}
 
     QUrl candidate() const {
@@ -65,7 +65,7 @@ struct Make : std::enable_shared_from_this<Make> {
 
     // Whatever is at the URL already stays: only a free name is made.
     void next() {
-        if (++tries > kMaxTries) {
+        if (++tries > kMaxCalendarTries) {
             DavError e;
             e.kind = DavErrorKind::HttpStatus;
             e.url = home;
@@ -134,12 +134,12 @@ struct Make : std::enable_shared_from_this<Make> {
 
 }  // namespace
 
-QByteArray MkcalendarBody(const QString& displayName) { return Body(kNsCalDav, "mkcalendar", displayName, false); }
-QByteArray MkcolCalendarBody(const QString& displayName) { return Body(kNsDav, "mkcol", displayName, true); }
+QByteArray MkcalendarBody(const QString& displayName) { return CalendarBody(kNsCalDav, "mkcalendar", displayName, false); }
+QByteArray MkcolCalendarBody(const QString& displayName) { return CalendarBody(kNsDav, "mkcol", displayName, true); }
 
 void MakeCalendar(DavClient& client, const QUrl& home, const QString& displayName,
                   std::function<void(const DavCollection&, const DavError&)> done) {
-    auto make = std::make_shared<Make>(client, home, displayName, std::move(done));
+    auto make = std::make_shared<MakeWalk>(client, home, displayName, std::move(done));
     make->next();
 }
 

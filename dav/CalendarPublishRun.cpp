@@ -21,7 +21,7 @@ namespace {
 
 QString Str(const std::string& s) { return QString::fromStdString(s); }
 
-DavError Error(DavErrorKind kind, const QUrl& url, const QString& message, int status = 0) {
+DavError MakeError(DavErrorKind kind, const QUrl& url, const QString& message, int status = 0) {
     DavError e;
     e.kind = kind;
     e.url = url;
@@ -90,7 +90,7 @@ struct CalendarPublishRun::Impl {
         job = std::make_unique<Job>();
         Job& j = *job;
         j.target = o.targets.at(nextTarget++);
-        j.target.calendar = CollectionUrl(j.target.calendar);
+        j.target.calendar = CalendarUrl(j.target.calendar);
         j.name = j.target.name.isEmpty() ? j.target.calendar.path() : j.target.name;
         j.file = j.target.file.toStdString();
         j.url = j.target.calendar.toString().toStdString();
@@ -121,13 +121,13 @@ struct CalendarPublishRun::Impl {
     void checked(const DavCollection& c, const DavError& e, const std::vector<WantedEvent>& wanted) {
         Job& j = *job;
         if (e.kind == DavErrorKind::NotFound)
-            return calendarFailed(Error(e.kind, j.target.calendar, CalendarGoneMessage(j.name, j.target.calendar), e.httpStatus));
+            return calendarFailed(MakeError(e.kind, j.target.calendar, CalendarGoneMessage(j.name, j.target.calendar), e.httpStatus));
         if (e && e.kind != DavErrorKind::NotACollection) return calendarFailed(e);
         if (e || !c.calendar)
-            return calendarFailed(Error(DavErrorKind::NotACollection, j.target.calendar,
+            return calendarFailed(MakeError(DavErrorKind::NotACollection, j.target.calendar,
                                         QStringLiteral("%1 ist kein Kalender.").arg(j.target.calendar.toDisplayString(QUrl::RemoveUserInfo))));
         if (!c.takesEvents)
-            return calendarFailed(Error(DavErrorKind::NotACollection, j.target.calendar,
+            return calendarFailed(MakeError(DavErrorKind::NotACollection, j.target.calendar,
                                         QStringLiteral("Der Kalender „%1“ nimmt keine Termine an.").arg(j.name)));
         if (j.target.name.isEmpty()) j.name = c.displayName;
         j.base = c.url;
@@ -190,7 +190,7 @@ struct CalendarPublishRun::Impl {
     void calendarFailed(const DavError& e) {
         Job& j = *job;
         result.failures << CalendarFailure{j.target.calendar, j.name, e};
-        if (EndsRun(e.kind))
+        if (EndsPublishRun(e.kind))
             while (nextTarget < o.targets.size()) {
                 const CalendarTarget& t = o.targets.at(nextTarget++);
                 result.failures << CalendarFailure{t.calendar, t.name, {}};
@@ -210,6 +210,13 @@ struct CalendarPublishRun::Impl {
     const PublishedEvent* known(const std::string& uid) const {
         const auto it = job->last.events.find(uid);
         return it == job->last.events.end() ? nullptr : &it->second;
+    }
+
+    // A write of an earlier run was heard: the event existed before this run
+    // (else it is new, whatever a run that ended unheard may have done).
+    bool wasWritten(const std::string& uid) const {
+        const PublishedEvent* k = known(uid);
+        return k && !k->fingerprint.empty();
     }
 
     void record(const std::string& uid, PublishedEvent e) { job->now.events[uid] = std::move(e); }
@@ -250,7 +257,7 @@ struct CalendarPublishRun::Impl {
             const PublishStep& s = job->steps[i];
             if (reply.status >= 200 && reply.status < 300) {
                 record(s.uid, PublishedEvent{s.href, reply.etag.toStdString(), s.fingerprint, {}, false});
-                (known(s.uid) ? job->report.updated : job->report.created).push_back(s.summary);
+                (wasWritten(s.uid) ? job->report.updated : job->report.created).push_back(s.summary);
                 return stepDone();
             }
             if (reply.status == 412 && !final) return look(i);
@@ -270,7 +277,7 @@ struct CalendarPublishRun::Impl {
             const bool gone = reply.status == 404 || reply.status == 410;
             if ((reply.status >= 200 && reply.status < 300) || gone) {
                 job->now.events.erase(s.uid);
-                if (!gone) job->report.deleted.push_back(s.summary.empty() ? FileName(s.href).toStdString() : s.summary);
+                if (!gone) job->report.deleted.push_back(s.summary.empty() ? LastPathPart(s.href).toStdString() : s.summary);
                 return stepDone();
             }
             if (reply.status == 412 && !final) return look(i);
@@ -311,7 +318,7 @@ struct CalendarPublishRun::Impl {
             if (s.action == PublishAction::Delete) return remove(i, reply.etag, true);
             if (EventFingerprint(body) == s.fingerprint) {
                 record(s.uid, PublishedEvent{s.href, reply.etag.toStdString(), s.fingerprint, {}, false});
-                (known(s.uid) ? job->report.updated : job->report.created).push_back(s.summary);
+                (wasWritten(s.uid) ? job->report.updated : job->report.created).push_back(s.summary);
                 return stepDone();
             }
             // Without an ETag to match the write goes as it is: the look
@@ -377,14 +384,14 @@ struct CalendarPublishRun::Impl {
             return stepDone();
         }
         if (status == 507)
-            return stop(i, Error(DavErrorKind::HttpStatus, urlOf(s),
+            return stop(i, MakeError(DavErrorKind::HttpStatus, urlOf(s),
                                  QStringLiteral("Auf dem Server ist kein Platz mehr (507, Speicherplatz erschöpft). "
                                                 "„%1“ ist nicht ganz auf dem Stand; was fehlt, wird beim nächsten Mal "
                                                 "gesendet.").arg(j.name), status));
         if (wasPut && (status == 404 || status == 409 || status == 410))
-            return stop(i, Error(DavErrorKind::NotFound, j.target.calendar, CalendarGoneMessage(j.name, j.target.calendar), status));
+            return stop(i, MakeError(DavErrorKind::NotFound, j.target.calendar, CalendarGoneMessage(j.name, j.target.calendar), status));
         DavError e = reply.error;
-        if (!e) e = Error(DavErrorKind::HttpStatus, urlOf(s), ErrorMessage(DavErrorKind::HttpStatus, urlOf(s), status), status);
+        if (!e) e = MakeError(DavErrorKind::HttpStatus, urlOf(s), ErrorMessage(DavErrorKind::HttpStatus, urlOf(s), status), status);
         stop(i, e);
     }
 
@@ -395,7 +402,7 @@ struct CalendarPublishRun::Impl {
         if (!j.stopping) {
             j.stopping = true;
             result.failures << CalendarFailure{j.target.calendar, j.name, e};
-            if (EndsRun(e.kind))
+            if (EndsPublishRun(e.kind))
                 while (nextTarget < o.targets.size()) {
                     const CalendarTarget& t = o.targets.at(nextTarget++);
                     result.failures << CalendarFailure{t.calendar, t.name, {}};

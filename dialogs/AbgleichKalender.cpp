@@ -18,7 +18,7 @@ namespace {
 constexpr int kUrlRole = Qt::UserRole;
 constexpr int kFileRole = Qt::UserRole + 1;
 
-QString Key(const QUrl& url) { return url.adjusted(QUrl::StripTrailingSlash | QUrl::NormalizePathSegments).toString(); }
+QString CalendarKey(const QUrl& url) { return url.adjusted(QUrl::StripTrailingSlash | QUrl::NormalizePathSegments).toString(); }
 
 }  // namespace
 
@@ -47,7 +47,7 @@ void TAbgleichF::ShowCalendars(const QList<dav::DavCollection>& calendars) {
     QSet<QString> checked;
     for (int i = 0; i < ui->ListKalender->count(); ++i) {
         const QListWidgetItem* item = ui->ListKalender->item(i);
-        const QString key = Key(item->data(kUrlRole).toUrl());
+        const QString key = CalendarKey(item->data(kUrlRole).toUrl());
         files.insert(key, item->data(kFileRole).toString());
         if (item->checkState() == Qt::Checked) checked.insert(key);
     }
@@ -55,7 +55,7 @@ void TAbgleichF::ShowCalendars(const QList<dav::DavCollection>& calendars) {
     ui->ListKalender->clear();
     for (const dav::DavCollection& c : calendars) {
         if (!c.takesEvents) continue;
-        const QString key = Key(c.url);
+        const QString key = CalendarKey(c.url);
         AddCalendarItem(c.url.toString(), c.displayName, files.value(key), checked.contains(key));
     }
     CalendarSelected();

@@ -33,7 +33,7 @@ const QByteArray kSupportedData =
     "</d:error>";
 const QByteArray kQuota = "<?xml version=\"1.0\"?><d:error xmlns:d=\"DAV:\"><d:quota-not-exceeded/></d:error>";
 
-const std::vector<CalendarFault> kFaults = {
+const std::vector<CalendarFault> kCalendarFaults = {
     {"QuotaExceeded", "PUT", 2, {507, kQuota}, "kein Platz mehr (507, Speicherplatz erschöpft)", true, 0},
     {"RefusedAsInvalid", "PUT", 1, {403, kValidData}, ": Geburtstag: vom Server abgelehnt (403, valid-calendar-data)",
      false, 1},
@@ -46,7 +46,7 @@ const std::vector<CalendarFault> kFaults = {
     {"CalendarDeletedMidRun", "PUT", 2, {404}, "gibt es auf dem Server nicht mehr", true, 0},
 };
 
-const QByteArray kForeign =
+const QByteArray kOthersEvent =
     "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Anderes Programm//DE\r\nBEGIN:VEVENT\r\nUID:fremd@example.org\r\n"
     "DTSTAMP:20240101T120000Z\r\nDTSTART;VALUE=DATE:20240704\r\nSUMMARY:Zahnarzt\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 
@@ -54,7 +54,7 @@ class CalendarFaults : public DavTest, public ::testing::WithParamInterface<Cale
 protected:
     void SetUp() override {
         DavTest::SetUp();
-        server.events["fremd.ics"] = kForeign;
+        server.events["fremd.ics"] = kOthersEvent;
         for (int i = 0; i < 8; ++i) entries.push_back({"Kind", "Nummer" + std::to_string(i), "0" + std::to_string(i + 1) + ".05.2001",
                                                        "Geburtstag", 7, 1});
     }
@@ -75,7 +75,7 @@ protected:
     // which must be there as it was.
     std::map<std::string, std::string> OnServer() {
         std::map<std::string, std::string> out;
-        EXPECT_EQ(server.events.value("fremd.ics"), kForeign);
+        EXPECT_EQ(server.events.value("fremd.ics"), kOthersEvent);
         for (auto it = server.events.cbegin(); it != server.events.cend(); ++it) {
             if (it.key() == "fremd.ics") continue;
             const std::string text = it.value().toStdString();
@@ -138,7 +138,7 @@ TEST_P(CalendarFaults, AreNamedPutNothingTwiceAndTheNextRunBringsTheCalendarInSt
     EXPECT_EQ(quiet.requests, 1) << quiet.summary.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(FakeServer, CalendarFaults, ::testing::ValuesIn(kFaults),
+INSTANTIATE_TEST_SUITE_P(FakeServer, CalendarFaults, ::testing::ValuesIn(kCalendarFaults),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A state file that is not whole sends nothing: without it the program

@@ -35,13 +35,13 @@ DavServer* CalendarServer(const std::string& which) {
 int calendarNumber = 0;
 
 // An event another client put there; it must come through every run as it is.
-const QByteArray kForeign =
+const QByteArray kForeignEvent =
     "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Anderes Programm//DE\r\nBEGIN:VEVENT\r\nUID:fremd-1@example.org\r\n"
     "DTSTAMP:20240101T120000Z\r\nDTSTART;VALUE=DATE:20240704\r\nSUMMARY:Zahnarzt\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
-const char* const kForeignLine = "fremd-1@example.org\tZahnarzt\t-\t-\t";
+const char* const kForeignEventLine = "fremd-1@example.org\tZahnarzt\t-\t-\t";
 
 // One line of what the reader prints for an entry's event.
-std::string Line(const EntrySpec& e, int occurrence, const char* in2027, const char* in2028, const char* triggers) {
+std::string EventLine(const EntrySpec& e, int occurrence, const char* in2027, const char* in2028, const char* triggers) {
     return EntryUid(e.vorname, e.nachname, e.terminart, occurrence) + "\t" + e.vorname + " " + e.nachname + ": " +
            e.terminart + "\t" + in2027 + "\t" + in2028 + "\t" + triggers;
 }
@@ -102,24 +102,24 @@ protected:
     QUrl calendar;
 };
 
-std::string Why(const dav::PublishResult& r) { return r.summary.toStdString(); }
+std::string WhyNot(const dav::PublishResult& r) { return r.summary.toStdString(); }
 
-bool Has(const std::vector<std::string>& lines, const std::string& part) {
+bool HasPart(const std::vector<std::string>& lines, const std::string& part) {
     return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(part) != std::string::npos; });
 }
 
 TEST_P(CalendarPublish, EachEntryIsReadBackOnceOnItsDayWithItsAlarmsAndOnlyChangesAreSentLater) {
-    ASSERT_EQ(Http("PUT", calendar.resolved(QUrl("fremd.ics")), kForeign, {{"Content-Type", "text/calendar"}},
+    ASSERT_EQ(Http("PUT", calendar.resolved(QUrl("fremd.ics")), kForeignEvent, {{"Content-Type", "text/calendar"}},
                    server->user(), server->password()).status, 201);
     std::vector<EntrySpec> entries;
-    std::vector<std::string> expected = {kForeignLine};
+    std::vector<std::string> expected = {kForeignEventLine};
     for (const Published& p : kEntries) {
         entries.push_back(p.entry);
-        expected.push_back(Line(p.entry, p.occurrence, p.in2027, p.in2028, p.triggers));
+        expected.push_back(EventLine(p.entry, p.occurrence, p.in2027, p.in2028, p.triggers));
     }
     WriteEntries(entries);
     const dav::PublishResult first = Publish();
-    ASSERT_TRUE(first.ok) << Why(first);
+    ASSERT_TRUE(first.ok) << WhyNot(first);
     ASSERT_EQ(first.reports.size(), 1u);
     EXPECT_EQ(first.reports[0].created.size(), kEntries.size());
     EXPECT_EQ(ReadBack(), Sorted(expected));
@@ -127,7 +127,7 @@ TEST_P(CalendarPublish, EachEntryIsReadBackOnceOnItsDayWithItsAlarmsAndOnlyChang
     // Nothing changed: the calendar is looked at once, nothing is written.
     const std::string state = StateBytes();
     const dav::PublishResult quiet = Publish();
-    ASSERT_TRUE(quiet.ok) << Why(quiet);
+    ASSERT_TRUE(quiet.ok) << WhyNot(quiet);
     EXPECT_LE(quiet.requests, 2);
     EXPECT_EQ(quiet.reports[0].unchanged, static_cast<int>(kEntries.size()));
     EXPECT_EQ(StateBytes(), state);
@@ -137,7 +137,7 @@ TEST_P(CalendarPublish, EachEntryIsReadBackOnceOnItsDayWithItsAlarmsAndOnlyChang
     entries[0].warnung2 = 0;
     WriteEntries(entries);
     const dav::PublishResult one = Publish();
-    ASSERT_TRUE(one.ok) << Why(one);
+    ASSERT_TRUE(one.ok) << WhyNot(one);
     EXPECT_LE(one.requests, 3);
     EXPECT_EQ(one.reports[0].updated, std::vector<std::string>{"Anna Berg: Geburtstag"});
 
@@ -148,18 +148,18 @@ TEST_P(CalendarPublish, EachEntryIsReadBackOnceOnItsDayWithItsAlarmsAndOnlyChang
     entries[2].nachname = "Müller-Neu";                     // Jörg renamed: another UID
     WriteEntries(entries);
     const dav::PublishResult changed = Publish();
-    ASSERT_TRUE(changed.ok) << Why(changed);
+    ASSERT_TRUE(changed.ok) << WhyNot(changed);
     EXPECT_EQ(changed.reports[0].created.size(), 2u) << "the new entry and the renamed one";
     EXPECT_EQ(changed.reports[0].updated.size(), 1u);
     EXPECT_EQ(changed.reports[0].deleted.size(), 2u) << "Otto and the renamed one's old event";
     const std::vector<std::string> after = {
-        kForeignLine,
-        Line(entries[0], 0, "0202", "0202", "7d"),
-        Line(entries[1], 0, "0101", "0101", "10d,3d"),
-        Line(entries[2], 0, "1224", "1224", "14d"),
-        Line(entries[3], 0, "0505", "0505", "2d"),
-        Line(entries[4], 1, "0606", "0606", "5d"),
-        Line(entries[5], 0, "0630", "0630", "1d"),
+        kForeignEventLine,
+        EventLine(entries[0], 0, "0202", "0202", "7d"),
+        EventLine(entries[1], 0, "0101", "0101", "10d,3d"),
+        EventLine(entries[2], 0, "1224", "1224", "14d"),
+        EventLine(entries[3], 0, "0505", "0505", "2d"),
+        EventLine(entries[4], 1, "0606", "0606", "5d"),
+        EventLine(entries[5], 0, "0630", "0630", "1d"),
     };
     EXPECT_EQ(ReadBack(), Sorted(after));
     EXPECT_LE(Publish().requests, 2);
@@ -174,11 +174,11 @@ TEST_P(CalendarPublish, TwoFilesGoIntoTwoCalendars) {
     WriteEntries({bert}, other);
     const dav::PublishResult r = Publish({{calendar, QString::fromStdString(target), "Geburtstage"},
                                           {work, QString::fromStdString(other), "Arbeit"}});
-    ASSERT_TRUE(r.ok) << Why(r);
-    EXPECT_EQ(ReadBack(calendar), std::vector<std::string>{Line(anna, 0, "0201", "0201", "7d")});
-    EXPECT_EQ(ReadBack(work), std::vector<std::string>{Line(bert, 0, "0315", "0315", "2d")});
+    ASSERT_TRUE(r.ok) << WhyNot(r);
+    EXPECT_EQ(ReadBack(calendar), std::vector<std::string>{EventLine(anna, 0, "0201", "0201", "7d")});
+    EXPECT_EQ(ReadBack(work), std::vector<std::string>{EventLine(bert, 0, "0315", "0315", "2d")});
     EXPECT_NE(r.summary.indexOf(QStringLiteral("Termine aus Arbeit.tmf im Kalender „Arbeit“:\n1 Termin neu")), -1)
-        << Why(r);
+        << WhyNot(r);
 }
 
 TEST_P(CalendarPublish, AnEventChangedOrDeletedElsewhereIsNotOverwrittenUnlessTheUserSaysSo) {
@@ -206,12 +206,12 @@ TEST_P(CalendarPublish, AnEventChangedOrDeletedElsewhereIsNotOverwrittenUnlessTh
     const dav::PublishResult open = Publish();
     EXPECT_FALSE(open.ok);
     EXPECT_EQ(open.openConflicts, 2);
-    EXPECT_NE(open.summary.indexOf(QStringLiteral("Anna Berg: Geburtstag (anderswo geändert)")), -1) << Why(open);
-    EXPECT_NE(open.summary.indexOf(QStringLiteral("Bert Kurz: Geburtstag (anderswo gelöscht)")), -1) << Why(open);
+    EXPECT_NE(open.summary.indexOf(QStringLiteral("Anna Berg: Geburtstag (anderswo geändert)")), -1) << WhyNot(open);
+    EXPECT_NE(open.summary.indexOf(QStringLiteral("Bert Kurz: Geburtstag (anderswo gelöscht)")), -1) << WhyNot(open);
     std::vector<std::string> read = ReadBack();
     EXPECT_EQ(read.size(), 2u);
-    EXPECT_TRUE(Has(read, "Annas Fest"));
-    EXPECT_FALSE(Has(read, "Bert Kurz"));
+    EXPECT_TRUE(HasPart(read, "Annas Fest"));
+    EXPECT_FALSE(HasPart(read, "Bert Kurz"));
     EXPECT_EQ(open.reports[0].updated, std::vector<std::string>{"Cora Lang: Geburtstag"});
 
     // The window's way: asked once each; Anna's kept as the server has it,
@@ -221,15 +221,15 @@ TEST_P(CalendarPublish, AnEventChangedOrDeletedElsewhereIsNotOverwrittenUnlessTh
         asked.push_back(c.summary.toStdString() + (c.deletedOnServer ? " gelöscht" : " geändert"));
         return c.deletedOnServer ? dav::ConflictChoice::Overwrite : dav::ConflictChoice::KeepServers;
     });
-    ASSERT_TRUE(decided.ok) << Why(decided);
+    ASSERT_TRUE(decided.ok) << WhyNot(decided);
     EXPECT_EQ(Sorted(asked), (std::vector<std::string>{"Anna Berg: Geburtstag geändert", "Bert Kurz: Geburtstag gelöscht"}));
     read = ReadBack();
     EXPECT_EQ(read.size(), 3u);
-    EXPECT_TRUE(Has(read, "Annas Fest"));
-    EXPECT_TRUE(Has(read, "Bert Kurz: Geburtstag\t0315\t0315\t3d"));
+    EXPECT_TRUE(HasPart(read, "Annas Fest"));
+    EXPECT_TRUE(HasPart(read, "Bert Kurz: Geburtstag\t0315\t0315\t3d"));
     // Decided: the next run leaves both alone.
     const dav::PublishResult after = Publish();
-    EXPECT_TRUE(after.ok) << Why(after);
+    EXPECT_TRUE(after.ok) << WhyNot(after);
     EXPECT_LE(after.requests, 2);
 }
 
