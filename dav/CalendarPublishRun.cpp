@@ -19,7 +19,7 @@
 namespace tmf::dav {
 namespace {
 
-QString Str(const std::string& s) { return QString::fromStdString(s); }
+QString QText(const std::string& s) { return QString::fromStdString(s); }
 
 DavError MakeError(DavErrorKind kind, const QUrl& url, const QString& message, int status = 0) {
     DavError e;
@@ -30,9 +30,9 @@ DavError MakeError(DavErrorKind kind, const QUrl& url, const QString& message, i
     return e;
 }
 
-QString FileName(const std::string& href) {
+QString LastPathPart(const std::string& href) {
     const std::size_t slash = href.rfind('/');
-    return Str(slash == std::string::npos ? href : href.substr(slash + 1));
+    return QText(slash == std::string::npos ? href : href.substr(slash + 1));
 }
 
 }  // namespace
@@ -90,7 +90,7 @@ struct CalendarPublishRun::Impl {
         job = std::make_unique<Job>();
         Job& j = *job;
         j.target = o.targets.at(nextTarget++);
-        j.target.calendar = CalendarUrl(j.target.calendar);
+        j.target.calendar = CollectionUrl(j.target.calendar);
         j.name = j.target.name.isEmpty() ? j.target.calendar.path() : j.target.name;
         j.file = j.target.file.toStdString();
         j.url = j.target.calendar.toString().toStdString();
@@ -98,7 +98,7 @@ struct CalendarPublishRun::Impl {
         IoError error;
         if (ReadSyncState(j.statePath, j.state, &error) == SyncStateRead::Damaged)
             return fileFailed(QStringLiteral("Der Abgleichsstand %1 ist nicht lesbar: %2\nNach %3 wurde nichts gesendet.")
-                                  .arg(Str(j.statePath), Str(error.reason), j.name));
+                                  .arg(QText(j.statePath), QText(error.reason), j.name));
         if (j.file.empty() || !FileExists(j.file))
             return fileFailed(QStringLiteral("Die Datei %1 gibt es nicht; nach „%2“ wurde nichts gesendet.")
                                   .arg(j.target.file, j.name));
@@ -157,7 +157,7 @@ struct CalendarPublishRun::Impl {
         j.stateFailed = true;
         j.stopping = true;
         result.fileFailures << QStringLiteral("Der Abgleichsstand %1 konnte nicht gespeichert werden: %2")
-                                   .arg(Str(j.statePath), Str(error.reason));
+                                   .arg(QText(j.statePath), QText(error.reason));
         return false;
     }
 
@@ -190,7 +190,7 @@ struct CalendarPublishRun::Impl {
     void calendarFailed(const DavError& e) {
         Job& j = *job;
         result.failures << CalendarFailure{j.target.calendar, j.name, e};
-        if (EndsPublishRun(e.kind))
+        if (EndsRun(e.kind))
             while (nextTarget < o.targets.size()) {
                 const CalendarTarget& t = o.targets.at(nextTarget++);
                 result.failures << CalendarFailure{t.calendar, t.name, {}};
@@ -228,7 +228,7 @@ struct CalendarPublishRun::Impl {
 
     QUrl urlOf(const PublishStep& s) const {
         QUrl url = job->base;
-        url.setPath(Str(s.href), QUrl::TolerantMode);
+        url.setPath(QText(s.href), QUrl::TolerantMode);
         return url;
     }
 
@@ -329,7 +329,7 @@ struct CalendarPublishRun::Impl {
 
     void conflict(std::size_t i, bool deleted, const QByteArray& serverEtag, bool again) {
         const PublishStep& s = job->steps[i];
-        PublishConflict c{Str(s.summary.empty() ? FileName(s.href).toStdString() : s.summary), job->name, urlOf(s),
+        PublishConflict c{QText(s.summary.empty() ? LastPathPart(s.href).toStdString() : s.summary), job->name, urlOf(s),
                           deleted, s.action == PublishAction::Delete};
         std::optional<ConflictChoice> choice;
         if (decide && !again) {
@@ -402,7 +402,7 @@ struct CalendarPublishRun::Impl {
         if (!j.stopping) {
             j.stopping = true;
             result.failures << CalendarFailure{j.target.calendar, j.name, e};
-            if (EndsPublishRun(e.kind))
+            if (EndsRun(e.kind))
                 while (nextTarget < o.targets.size()) {
                     const CalendarTarget& t = o.targets.at(nextTarget++);
                     result.failures << CalendarFailure{t.calendar, t.name, {}};
