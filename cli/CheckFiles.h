@@ -1,9 +1,13 @@
 #pragma once
 // Checks appointment files by the check's rules, the way the windowed check
-// run does, and collects what a terminal shows: the findings of each file
-// and the anniversaries of the next days.
+// run does, and hands on what a terminal shows: the findings of each file,
+// in the list's order as soon as they are known, and the anniversaries of
+// the next days of all files at the end.
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CheckRules.h"
@@ -26,12 +30,47 @@ struct FileReport {
 
 struct Upcoming {
     int days = 0;
-    std::string date;  // the anniversary, "dd.mm.yyyy"
-    std::string who;
-    std::string term;
+    std::string_view who;
+    std::string_view term;
     int years = 0;     // the age or years it completes, 0 when unknown
-    int file = 0;      // index in the files checked
-    int entry = 0;
+};
+
+// One file's anniversaries of the next days. A long check list has tens of
+// thousands of them, all held until the last file is done, so each takes a
+// few bytes beside its texts.
+class UpcomingOfFile {
+public:
+    void add(int days, std::string_view who, std::string_view term, int years);
+    // Soonest first; a day's in the file's order.
+    void sortByDays();
+    void clear();
+    bool empty() const { return items_.empty(); }
+
+private:
+    friend class UpcomingList;
+    struct Item {
+        std::int16_t days;
+        std::int16_t years;
+        std::uint16_t whoLength;
+        std::uint16_t termLength;
+        std::size_t at;  // of the texts in texts_
+    };
+    Upcoming at(std::size_t i) const;
+    std::string texts_;
+    std::vector<Item> items_;
+};
+
+// The anniversaries of all files: soonest first, a day's in the list's
+// order of the files and each file's order.
+class UpcomingList {
+public:
+    void resize(std::size_t files) { files_.resize(files); }
+    UpcomingOfFile& file(std::size_t i) { return files_[i]; }
+    bool empty() const;
+    void forEach(const std::function<void(const Upcoming&)>& visit) const;
+
+private:
+    std::vector<UpcomingOfFile> files_;
 };
 
 struct CheckOptions {
@@ -39,17 +78,21 @@ struct CheckOptions {
     int aheadDays = -1;  // list the anniversaries of the next days; -1: none
     // Told the file each time the work moves on to the next one ("" at the end).
     std::function<void(const std::string&)> onFile;
+    // Given each file's report in the list's order, as soon as the file and
+    // every one before it are done; the report is gone afterwards.
+    std::function<void(const FileReport&)> onReport;
 };
 
 struct CheckOutcome {
-    std::vector<FileReport> files;    // in the order given
-    std::vector<Upcoming> upcoming;   // soonest first
-    bool failed = false;              // a file could not be read or saved
+    UpcomingList upcoming;
+    bool failed = false;  // a file could not be read or saved
 };
 
-// files in check-list order (slot 0 first). They are checked from the last
-// to the first, as the windowed check run walks its list, so that a change
-// carries over to the files after it in the same way when stamping.
+// files in check-list order (slot 0 first). A stamping run checks them from
+// the last to the first, as the windowed check run walks its list, so that a
+// change carries over to the files after it in the same way; a look goes from
+// the first, so that its reports go out while it works. The messages come in
+// the walk's order either way.
 CheckOutcome CheckFiles(const std::vector<std::string>& files, const CheckOptions& options);
 
 }  // namespace tmf::cli

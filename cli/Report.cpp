@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Dates.h"
 #include "TerminalText.h"
 
 namespace tmf::cli {
@@ -14,7 +15,7 @@ namespace {
 // Labels are padded to the widest, "Heute Termin", counting characters.
 constexpr std::size_t kLabelWidth = 12;
 
-std::size_t Utf8Length(const std::string& s) {
+std::size_t Utf8Length(std::string_view s) {
     std::size_t n = 0;
     for (unsigned char c : s)
         if ((c & 0xC0) != 0x80) ++n;
@@ -39,40 +40,57 @@ void AppendLabel(std::string& out, int kind, bool colour) {
     for (std::size_t n = Utf8Length(label); n < kLabelWidth; ++n) out += ' ';
 }
 
-void AppendFile(std::string& out, const FileReport& file, const ReportStyle& style) {
-    if (!out.empty()) out += '\n';
+}  // namespace
+
+void ReportWriter::startBlock() {
+    // Blocks are parted by a blank line.
+    if (wroteAny_) std::fputc('\n', out_);
+    wroteAny_ = true;
+}
+
+void ReportWriter::file(const FileReport& file) {
+    if (!file.checked || file.findings.empty()) return;
+    std::string& out = text_;
+    out.clear();
     // Names, terms and paths come from files that others may have written.
-    out += Visible(file.path) + " - Prüfung am " + style.checkDate + "\n";
+    out += Visible(file.path) + " - Prüfung am " + FormatDate(style_.today) + "\n";
     for (const Finding& f : file.findings) {
-        AppendLabel(out, f.kind, style.colour);
+        AppendLabel(out, f.kind, style_.colour);
         out += "  " + Visible(f.who) + ", " + Visible(f.text);
         if (f.wouldDelete) out += " (würde gelöscht)";
         out += '\n';
     }
     out += CheckSummaryText(file.counts) + "\n";
+    startBlock();
+    put(out);
 }
 
-void AppendUpcoming(std::string& out, const CheckOutcome& outcome, const ReportStyle& style) {
-    if (!out.empty()) out += '\n';
-    out += "Termine der nächsten " + std::to_string(style.aheadDays) + " Tage:\n";
-    if (outcome.upcoming.empty()) out += "keine\n";
-    for (const Upcoming& u : outcome.upcoming) {
+void ReportWriter::upcoming(const UpcomingList& upcoming) {
+    if (style_.aheadDays < 0) return;
+    startBlock();
+    std::string& out = text_;
+    out = "Termine der nächsten " + std::to_string(style_.aheadDays) + " Tage:\n";
+    if (upcoming.empty()) out += "keine\n";
+    // Written a stretch at a time: a long list has tens of thousands.
+    constexpr std::size_t kStretch = 64 * 1024;
+    int day = -1;
+    std::string date;
+    upcoming.forEach([&](const Upcoming& u) {
+        if (u.days != day) {
+            day = u.days;
+            date = FormatDate(style_.today + std::chrono::days{day});
+        }
         std::string when = u.days == 0 ? "Heute" : "in " + std::to_string(u.days) + " Tag(en)";
         while (Utf8Length(when) < kLabelWidth + 3) when += ' ';
-        out += when + u.date + "  " + Visible(u.who) + ", " + Visible(u.term);
+        out += when + date + "  " + Visible(u.who) + ", " + Visible(u.term);
         if (u.years > 0) out += ", wird " + std::to_string(u.years);
         out += '\n';
-    }
-}
-
-}  // namespace
-
-std::string FormatReport(const CheckOutcome& outcome, const ReportStyle& style) {
-    std::string out;
-    for (const FileReport& file : outcome.files)
-        if (file.checked && !file.findings.empty()) AppendFile(out, file, style);
-    if (style.aheadDays >= 0) AppendUpcoming(out, outcome, style);
-    return out;
+        if (out.size() >= kStretch) {
+            put(out);
+            out.clear();
+        }
+    });
+    put(out);
 }
 
 bool WantColour(std::FILE* stream) {
