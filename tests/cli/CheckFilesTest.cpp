@@ -1,0 +1,148 @@
+// The terminal check over a list of files: each file's report is handed on
+// once, in the list's order and while the check goes on, whichever file is
+// done first; the look-ahead comes soonest first, a day's in the list's and
+// each file's order.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#include "CheckFiles.h"
+#include "EngineFixture.h"
+
+using namespace tmf;
+using namespace tmf::test;
+
+namespace {
+
+// A file per size: -1 for one that is missing, 0 for one that is no
+// appointment file, else that many entries, of which only the first has a
+// finding (a first warning).
+struct ListCase {
+    const char* name;
+    std::vector<int> sizes;
+    bool stamp;
+    bool streams;  // the first file's report goes out before the last file is looked at
+};
+
+std::string Name(int file, int entry) { return "F" + std::to_string(file) + " E" + std::to_string(entry); }
+
+}  // namespace
+
+class CheckFilesInOrder : public EngineTest {
+protected:
+    std::vector<std::string> MakeList(const std::vector<int>& sizes) {
+        std::vector<std::string> files;
+        for (std::size_t k = 0; k < sizes.size(); ++k) {
+            const std::string name = "L" + std::to_string(made++) + ".tmf";
+            if (sizes[k] < 0) {
+                files.push_back(DataDir + name);
+            } else if (sizes[k] == 0) {
+                WriteAppointmentFileBytes(DataDir + name, std::string(2 * kRecordSize, 'x'));
+                files.push_back(DataDir + name);
+            } else {
+                std::vector<EntrySpec> entries(static_cast<std::size_t>(sizes[k]),
+                                               {.vorname = "F" + std::to_string(k), .termin = "01.01.1990"});
+                entries[0] = {.vorname = "F" + std::to_string(k), .nachname = "E1", .termin = "16.06.1990",
+                              .warnung1 = 7};
+                files.push_back(MakeFile(name, entries));
+            }
+        }
+        return files;
+    }
+    int made = 0;
+};
+
+TEST_F(CheckFilesInOrder, EachReportGoesOutOnceInTheListsOrderWhicheverFileIsDoneFirst) {
+    const ListCase cases[] = {
+        {"long first", {20000, 1, 1, 1, 1, 1}, false, true},
+        {"long last", {1, 1, 1, 1, 1, 20000}, false, true},
+        {"broken between", {2, -1, 3, 0, 2, 5000, 1}, false, true},
+        {"few", {3, 2, 1}, false, false},
+        {"stamping", {3, -1, 2, 4, 1}, true, false},
+    };
+    for (const ListCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::string> files = MakeList(c.sizes);
+        std::mutex mutex;
+        std::condition_variable firstOut;
+        std::vector<std::string> reported;
+        bool firstWasOut = false;
+        const auto onReport = [&](const cli::FileReport& report) {
+            const std::size_t k = reported.size();
+            ASSERT_LT(k, files.size());
+            EXPECT_EQ(report.path, files[k]);
+            EXPECT_EQ(report.checked, c.sizes[k] > 0);
+            if (c.sizes[k] > 0) {
+                ASSERT_EQ(report.findings.size(), 1u);
+                EXPECT_EQ(report.findings[0].who, Name(static_cast<int>(k), 1));
+            }
+            const std::lock_guard lock(mutex);
+            reported.push_back(report.path);
+            firstWasOut = true;
+            firstOut.notify_all();
+        };
+        // A report held until the end would never let the last file start.
+        bool lastWaited = false;
+        const auto onFile = [&](const std::string& path) {
+            if (!c.streams || path != files.back()) return;
+            std::unique_lock lock(mutex);
+            lastWaited = firstOut.wait_for(lock, std::chrono::seconds(20), [&] { return firstWasOut; });
+        };
+
+        const cli::CheckOutcome outcome = cli::CheckFiles(files, {.stamp = c.stamp, .onFile = onFile, .onReport = onReport});
+
+        EXPECT_EQ(reported, files);
+        EXPECT_EQ(lastWaited, c.streams);
+        const bool anyBroken = std::any_of(c.sizes.begin(), c.sizes.end(), [](int n) { return n <= 0; });
+        EXPECT_EQ(outcome.failed, anyBroken);
+    }
+}
+
+TEST_F(CheckFilesInOrder, TheLookAheadIsSoonestFirstThenInTheListsAndEachFilesOrder) {
+    struct Case {
+        const char* name;
+        int files;
+        bool stamp;
+    };
+    const Case cases[] = {{"long list", 6, false}, {"few", 3, false}, {"stamping", 5, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Entry e of file k has its anniversary (k * 3 + e * 5) % 8 days
+        // after 15.06.2024; file 1 is missing.
+        std::vector<std::string> files;
+        std::vector<std::tuple<int, int, int>> expected;
+        for (int k = 0; k < c.files; ++k) {
+            const std::string name = "A" + std::to_string(k) + ".tmf";
+            if (k == 1) {
+                files.push_back(DataDir + name);
+                continue;
+            }
+            std::vector<EntrySpec> entries = {{.vorname = "Ruhig", .termin = "01.01.1990"}};
+            for (int e = 1; e <= 6; ++e) {
+                const int days = (k * 3 + e * 5) % 8;
+                entries.push_back({.vorname = "F" + std::to_string(k),
+                                   .nachname = "E" + std::to_string(e),
+                                   .termin = FormatDate(std::chrono::year{1990 + e} / std::chrono::June /
+                                                        std::chrono::day{static_cast<unsigned>(15 + days)}),
+                                   .terminart = "Tag" + std::to_string(k)});
+                expected.emplace_back(days, k, e);
+            }
+            files.push_back(MakeFile(name, entries));
+        }
+        std::sort(expected.begin(), expected.end());
+        std::vector<std::string> want, got;
+        for (const auto& [days, k, e] : expected)
+            want.push_back(std::to_string(days) + " " + Name(k, e) + " Tag" + std::to_string(k) + " " +
+                           std::to_string(34 - e));
+
+        const cli::CheckOutcome outcome = cli::CheckFiles(files, {.stamp = c.stamp, .aheadDays = 7});
+
+        outcome.upcoming.forEach([&](const cli::Upcoming& u) {
+            got.push_back(std::to_string(u.days) + " " + std::string(u.who) + " " + std::string(u.term) + " " +
+                          std::to_string(u.years));
+        });
+        EXPECT_EQ(got, want);
+    }
+}
