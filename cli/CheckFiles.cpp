@@ -24,14 +24,15 @@ namespace tmf::cli {
 
 using namespace std::chrono;
 
-void UpcomingOfFile::add(int days, std::string_view who, std::string_view term, int years) {
-    // Names and terms are a few dozen bytes at most, days at most a year, an
-    // age below 10,000.
+void UpcomingOfFile::add(int days, std::string_view first, std::string_view last, std::string_view term, int years) {
+    // Names and terms are a few dozen bytes at most (a field holds at most
+    // 255), days at most a year, an age below 10,000.
+    const std::size_t at = texts_.size();
+    texts_.append(first).append(1, ' ').append(last);
+    const std::size_t whoLength = texts_.size() - at;
+    texts_.append(term);
     items_.push_back({static_cast<std::int16_t>(days), static_cast<std::int16_t>(std::clamp(years, 0, 32767)),
-                      static_cast<std::uint16_t>(std::min<std::size_t>(who.size(), 65535)),
-                      static_cast<std::uint16_t>(std::min<std::size_t>(term.size(), 65535)), texts_.size()});
-    texts_ += who.substr(0, items_.back().whoLength);
-    texts_ += term.substr(0, items_.back().termLength);
+                      static_cast<std::uint16_t>(whoLength), static_cast<std::uint16_t>(term.size()), at});
 }
 
 void UpcomingOfFile::sortByDays() {
@@ -72,24 +73,28 @@ void UpcomingList::forEach(const std::function<void(const Upcoming&)>& visit) co
 
 namespace {
 
-// Sorts by small keys and moves each element once: sorting the elements
-// themselves would move their texts many times over.
-template <class T, class KeyOf>
-void StableSortByKey(std::vector<T>& items, KeyOf keyOf) {
-    using Key = decltype(keyOf(items.front()));
-    std::vector<std::pair<Key, std::size_t>> order;
-    order.reserve(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) order.emplace_back(keyOf(items[i]), i);
-    std::sort(order.begin(), order.end());  // the index breaks ties: stable
-    std::vector<T> sorted;
-    sorted.reserve(items.size());
-    for (const auto& [key, i] : order) sorted.push_back(std::move(items[i]));
-    items = std::move(sorted);
+// As the results dialog lists them: the highest kind first, a kind's in the
+// file's order. Each finding is moved once, to its place.
+void SortByKind(std::vector<Finding>& findings) {
+    // Slot 0 for the highest kind.
+    const auto slot = [](const Finding& f) -> std::size_t {
+        return f.kind >= PassedOver ? 0 : f.kind <= NoFinding ? PassedOver : PassedOver - f.kind;
+    };
+    std::size_t at[PassedOver + 2] = {};
+    for (const Finding& f : findings) ++at[slot(f) + 1];
+    for (std::size_t k = 1; k < std::size(at); ++k) at[k] += at[k - 1];
+    std::vector<Finding> sorted(findings.size());
+    for (Finding& f : findings) sorted[at[slot(f)]++] = std::move(f);
+    findings = std::move(sorted);
 }
 
 constexpr year_month_day kFallback = year{100} / January / 1;
 
-std::string Who(const Row& row) { return row[Vorname].asText() + " " + row[Nachname].asText(); }
+// A field's text without a copy where the field holds one.
+std::string_view TextOf(const Cell& cell, std::string& scratch) {
+    if (const std::string* text = cell.textIf()) return *text;
+    return scratch = cell.asText();
+}
 
 // The age or the years an anniversary completes; 0 when unknown.
 int YearsReached(year_month_day date, int days, sys_days today) {
@@ -109,6 +114,7 @@ struct FileCheck {
     bool changed = false;  // an entry's stored state changed
 
     Row details;  // the fields shown of an entry that a look found something in
+    std::string scratch_[3];
 
     // An entry of the table (stamping).
     void entry(Row& row) {
@@ -121,7 +127,7 @@ struct FileCheck {
         const EntryFindings f = CheckEntry(scanned.state, day);
         if (!count(f)) return;
         DecodeTexts(scanned.record, details, {Vorname, Nachname, Terminart});
-        add(f, scanned.loeschen, details, scanned.state.date);
+        add(f, StoredLoeschen(scanned.record), details, scanned.state.date);
     }
 
     // Keeps the counts; true when the entry has something to show.
@@ -131,12 +137,20 @@ struct FileCheck {
         return f.kind != NoFinding || f.passedOver || f.days <= options.aheadDays;
     }
     void add(const EntryFindings& f, bool flagged, const Row& row, year_month_day date) {
-        const std::string who = Who(row);
-        const std::string term = row[Terminart].asText();
-        if (f.kind != NoFinding)
-            report.findings.push_back({f.kind, who, FindingText(f.kind, f.days, term), f.kind == DueToday && flagged});
-        if (f.passedOver) report.findings.push_back({PassedOver, who, FindingText(PassedOver, f.days, term), flagged});
-        if (f.days <= options.aheadDays) upcoming.add(f.days, who, term, YearsReached(date, f.days, day.today));
+        const std::string_view first = TextOf(row[Vorname], scratch_[0]);
+        const std::string_view last = TextOf(row[Nachname], scratch_[1]);
+        const std::string_view term = TextOf(row[Terminart], scratch_[2]);
+        const auto find = [&](int kind, bool wouldDelete) {
+            Finding& finding = report.findings.emplace_back();
+            finding.kind = kind;
+            finding.who.reserve(first.size() + 1 + last.size());
+            finding.who.append(first).append(1, ' ').append(last);
+            finding.text = FindingText(kind, f.days, term);
+            finding.wouldDelete = wouldDelete;
+        };
+        if (f.kind != NoFinding) find(f.kind, f.kind == DueToday && flagged);
+        if (f.passedOver) find(PassedOver, flagged);
+        if (f.days <= options.aheadDays) upcoming.add(f.days, first, last, term, YearsReached(date, f.days, day.today));
     }
 };
 
@@ -197,8 +211,7 @@ void CheckFile(const std::string& path, const CheckOptions& options, const Anniv
         return;
     }
     report.checked = true;
-    // As the results dialog lists them: the highest kind first.
-    StableSortByKey(report.findings, [](const Finding& f) { return -f.kind; });
+    SortByKind(report.findings);
     upcoming.sortByDays();
 }
 

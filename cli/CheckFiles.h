@@ -40,7 +40,8 @@ struct Upcoming {
 // few bytes beside its texts.
 class UpcomingOfFile {
 public:
-    void add(int days, std::string_view who, std::string_view term, int years);
+    // who is "first last".
+    void add(int days, std::string_view first, std::string_view last, std::string_view term, int years);
     // Soonest first; a day's in the file's order.
     void sortByDays();
     void clear();

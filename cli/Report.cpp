@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -33,11 +34,11 @@ const char* KindColour(int kind) {
 }
 
 void AppendLabel(std::string& out, int kind, bool colour) {
-    const std::string label = CheckKindLabel(kind);
+    const std::string_view label = CheckKindLabel(kind);
     if (colour) out += KindColour(kind);
     out += label;
     if (colour) out += "\033[0m";
-    for (std::size_t n = Utf8Length(label); n < kLabelWidth; ++n) out += ' ';
+    out.append(kLabelWidth - std::min(kLabelWidth, Utf8Length(label)), ' ');
 }
 
 }  // namespace
@@ -53,14 +54,21 @@ void ReportWriter::file(const FileReport& file) {
     std::string& out = text_;
     out.clear();
     // Names, terms and paths come from files that others may have written.
-    out += Visible(file.path) + " - Prüfung am " + FormatDate(style_.today) + "\n";
+    AppendVisible(out, file.path);
+    out += " - Prüfung am ";
+    out += FormatDate(style_.today);
+    out += '\n';
     for (const Finding& f : file.findings) {
         AppendLabel(out, f.kind, style_.colour);
-        out += "  " + Visible(f.who) + ", " + Visible(f.text);
+        out += "  ";
+        AppendVisible(out, f.who);
+        out += ", ";
+        AppendVisible(out, f.text);
         if (f.wouldDelete) out += " (würde gelöscht)";
         out += '\n';
     }
-    out += CheckSummaryText(file.counts) + "\n";
+    out += CheckSummaryText(file.counts);
+    out += '\n';
     startBlock();
     put(out);
 }
@@ -74,16 +82,22 @@ void ReportWriter::upcoming(const UpcomingList& upcoming) {
     // Written a stretch at a time: a long list has tens of thousands.
     constexpr std::size_t kStretch = 64 * 1024;
     int day = -1;
-    std::string date;
+    std::string lead;  // "in 3 Tag(en)   17.06.2024  "
     upcoming.forEach([&](const Upcoming& u) {
         if (u.days != day) {
             day = u.days;
-            date = FormatDate(style_.today + std::chrono::days{day});
+            lead = day == 0 ? "Heute" : "in " + std::to_string(day) + " Tag(en)";
+            while (Utf8Length(lead) < kLabelWidth + 3) lead += ' ';
+            lead += FormatDate(style_.today + std::chrono::days{day}) + "  ";
         }
-        std::string when = u.days == 0 ? "Heute" : "in " + std::to_string(u.days) + " Tag(en)";
-        while (Utf8Length(when) < kLabelWidth + 3) when += ' ';
-        out += when + date + "  " + Visible(u.who) + ", " + Visible(u.term);
-        if (u.years > 0) out += ", wird " + std::to_string(u.years);
+        out += lead;
+        AppendVisible(out, u.who);
+        out += ", ";
+        AppendVisible(out, u.term);
+        if (u.years > 0) {
+            out += ", wird ";
+            out += std::to_string(u.years);
+        }
         out += '\n';
         if (out.size() >= kStretch) {
             put(out);
