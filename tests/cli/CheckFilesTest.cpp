@@ -100,6 +100,29 @@ TEST_F(CheckFilesInOrder, EachReportGoesOutOnceInTheListsOrderWhicheverFileIsDon
     }
 }
 
+TEST_F(CheckFilesInOrder, FindingsComeHighestKindFirstAndInTheFilesOrderWithinAKind) {
+    // On 15.06.2024 after a check on 10.06.2024.
+    const std::vector<EntrySpec> entries = {
+        {.vorname = "W1", .nachname = "a", .termin = "20.06.1990", .warnung1 = 7},
+        {.vorname = "Ueber", .nachname = "b", .termin = "12.06.1990"},
+        {.vorname = "W1", .nachname = "c", .termin = "18.06.1990", .warnung1 = 5},
+        {.vorname = "Heute", .nachname = "d", .termin = "15.06.1990"},
+        {.vorname = "Ruhig", .nachname = "x", .termin = "01.01.1990"},
+        {.vorname = "W2", .nachname = "e", .termin = "17.06.1990", .warnung1 = 7, .warnung2 = 3},
+        {.vorname = "Ueber", .nachname = "f", .termin = "11.06.1990"},
+        {.vorname = "Heute", .nachname = "g", .termin = "15.06.2000"},
+    };
+    for (const bool stamp : {false, true}) {
+        SCOPED_TRACE(stamp);
+        const std::string file = MakeFile("Arten.tmf", entries, "10.06.2024");
+        std::vector<std::string> order;
+        cli::CheckFiles({file}, {.stamp = stamp, .onReport = [&](const cli::FileReport& report) {
+                                     for (const cli::Finding& f : report.findings) order.push_back(f.who);
+                                 }});
+        EXPECT_EQ(order, (std::vector<std::string>{"Ueber b", "Ueber f", "Heute d", "Heute g", "W2 e", "W1 a", "W1 c"}));
+    }
+}
+
 TEST_F(CheckFilesInOrder, TheLookAheadIsSoonestFirstThenInTheListsAndEachFilesOrder) {
     struct Case {
         const char* name;
