@@ -140,16 +140,20 @@ struct FileCheck {
         const std::string_view first = TextOf(row[Vorname], scratch_[0]);
         const std::string_view last = TextOf(row[Nachname], scratch_[1]);
         const std::string_view term = TextOf(row[Terminart], scratch_[2]);
-        const auto find = [&](int kind, bool wouldDelete) {
-            Finding& finding = report.findings.emplace_back();
-            finding.kind = kind;
-            finding.who.reserve(first.size() + 1 + last.size());
-            finding.who.append(first).append(1, ' ').append(last);
-            finding.text = FindingText(kind, f.days, term);
-            finding.wouldDelete = wouldDelete;
-        };
-        if (f.kind != NoFinding) find(f.kind, f.kind == DueToday && flagged);
-        if (f.passedOver) find(PassedOver, flagged);
+        if (f.kind != NoFinding || f.passedOver) {
+            // A field holds a few dozen characters at most.
+            std::string& texts = report.texts;
+            const std::size_t at = texts.size();
+            texts.append(first).append(1, ' ').append(last);
+            const auto whoLength = static_cast<std::uint16_t>(texts.size() - at);
+            texts.append(term);
+            const auto find = [&](int kind, bool wouldDelete) {
+                report.findings.push_back({static_cast<std::int8_t>(kind), wouldDelete, static_cast<std::int16_t>(f.days),
+                                           whoLength, static_cast<std::uint16_t>(term.size()), at});
+            };
+            if (f.kind != NoFinding) find(f.kind, f.kind == DueToday && flagged);
+            if (f.passedOver) find(PassedOver, flagged);
+        }
         if (f.days <= options.aheadDays) upcoming.add(f.days, first, last, term, YearsReached(date, f.days, day.today));
     }
 };
@@ -206,7 +210,8 @@ void CheckFile(const std::string& path, const CheckOptions& options, const Anniv
     run.changed = check.changed;
     if (!IsLoaded(result)) {
         // A read that failed half-way shows nothing of the file.
-        report.findings.clear();
+        report.findings = {};
+        report.texts = {};
         upcoming.clear();
         return;
     }

@@ -14,11 +14,15 @@
 
 namespace tmf::cli {
 
+// A finding keeps its texts in its file's report: a large file has
+// thousands, each a few bytes beside them.
 struct Finding {
-    int kind = NoFinding;
-    std::string who;   // "Vorname Nachname"
-    std::string text;  // the message text of the results dialog
+    std::int8_t kind = NoFinding;
     bool wouldDelete = false;  // due or passed over, and flagged for deletion
+    std::int16_t days = 0;     // until the anniversary
+    std::uint16_t whoLength = 0;
+    std::uint16_t termLength = 0;
+    std::size_t at = 0;        // of "Vorname Nachname" and the term in the report's texts
 };
 
 struct FileReport {
@@ -26,6 +30,14 @@ struct FileReport {
     bool checked = false;  // false: it could not be read
     std::vector<Finding> findings;  // passed over first, then due today, second and first warnings
     FindingCounts counts;
+    std::string texts;
+
+    std::string_view who(const Finding& f) const { return std::string_view(texts).substr(f.at, f.whoLength); }
+    std::string_view term(const Finding& f) const {
+        return std::string_view(texts).substr(f.at + f.whoLength, f.termLength);
+    }
+    // The message text of the results dialog.
+    std::string text(const Finding& f) const { return FindingText(f.kind, f.days, term(f)); }
 };
 
 struct Upcoming {

@@ -58,12 +58,15 @@ void ReportWriter::file(const FileReport& file) {
     out += " - Prüfung am ";
     out += FormatDate(style_.today);
     out += '\n';
+    std::string& text = findingText_;
     for (const Finding& f : file.findings) {
         AppendLabel(out, f.kind, style_.colour);
         out += "  ";
-        AppendVisible(out, f.who);
+        AppendVisible(out, file.who(f));
         out += ", ";
-        AppendVisible(out, f.text);
+        text.clear();
+        AppendFindingText(text, f.kind, f.days, file.term(f));
+        AppendVisible(out, text);
         if (f.wouldDelete) out += " (würde gelöscht)";
         out += '\n';
     }

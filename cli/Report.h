@@ -33,6 +33,7 @@ private:
     ReportStyle style_;
     bool wroteAny_ = false;
     std::string text_;  // one file's lines, reused
+    std::string findingText_;
 };
 
 // Colours only to a terminal that can show them, and not against the

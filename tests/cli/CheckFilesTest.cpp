@@ -76,7 +76,7 @@ TEST_F(CheckFilesInOrder, EachReportGoesOutOnceInTheListsOrderWhicheverFileIsDon
             EXPECT_EQ(report.checked, c.sizes[k] > 0);
             if (c.sizes[k] > 0) {
                 ASSERT_EQ(report.findings.size(), 1u);
-                EXPECT_EQ(report.findings[0].who, Name(static_cast<int>(k), 1));
+                EXPECT_EQ(report.who(report.findings[0]), Name(static_cast<int>(k), 1));
             }
             const std::lock_guard lock(mutex);
             reported.push_back(report.path);
@@ -109,17 +109,22 @@ TEST_F(CheckFilesInOrder, FindingsComeHighestKindFirstAndInTheFilesOrderWithinAK
         {.vorname = "Heute", .nachname = "d", .termin = "15.06.1990"},
         {.vorname = "Ruhig", .nachname = "x", .termin = "01.01.1990"},
         {.vorname = "W2", .nachname = "e", .termin = "17.06.1990", .warnung1 = 7, .warnung2 = 3},
-        {.vorname = "Ueber", .nachname = "f", .termin = "11.06.1990"},
-        {.vorname = "Heute", .nachname = "g", .termin = "15.06.2000"},
+        {.vorname = "Ueber", .nachname = "f", .termin = "11.06.1990", .terminart = "Namenstag"},
+        {.vorname = "Heute", .nachname = "g", .termin = "15.06.2000", .terminart = "Jubiläum"},
     };
     for (const bool stamp : {false, true}) {
         SCOPED_TRACE(stamp);
         const std::string file = MakeFile("Arten.tmf", entries, "10.06.2024");
         std::vector<std::string> order;
         cli::CheckFiles({file}, {.stamp = stamp, .onReport = [&](const cli::FileReport& report) {
-                                     for (const cli::Finding& f : report.findings) order.push_back(f.who);
+                                     for (const cli::Finding& f : report.findings)
+                                         order.push_back(std::string(report.who(f)) + ": " + report.text(f));
                                  }});
-        EXPECT_EQ(order, (std::vector<std::string>{"Ueber b", "Ueber f", "Heute d", "Heute g", "W2 e", "W1 a", "W1 c"}));
+        EXPECT_EQ(order, (std::vector<std::string>{
+                             "Ueber b: Geburtstag wurde übergangen !", "Ueber f: Namenstag wurde übergangen !",
+                             "Heute d: hat Heute Geburtstag !", "Heute g: hat Heute Jubiläum !",
+                             "W2 e: hat in 2 Tag(en) Geburtstag !", "W1 a: hat in 5 Tag(en) Geburtstag !",
+                             "W1 c: hat in 3 Tag(en) Geburtstag !"}));
     }
 }
 
