@@ -51,6 +51,7 @@ void ReportWriter::startBlock() {
 
 void ReportWriter::file(const FileReport& file) {
     if (!file.checked || file.findings.empty()) return;
+    startBlock();
     std::string& out = text_;
     out.clear();
     // Names, terms and paths come from files that others may have written.
@@ -69,10 +70,10 @@ void ReportWriter::file(const FileReport& file) {
         AppendVisible(out, text);
         if (f.wouldDelete) out += " (würde gelöscht)";
         out += '\n';
+        putFull(out);
     }
     out += CheckSummaryText(file.counts);
     out += '\n';
-    startBlock();
     put(out);
 }
 
@@ -82,8 +83,6 @@ void ReportWriter::upcoming(const UpcomingList& upcoming) {
     std::string& out = text_;
     out = "Termine der nächsten " + std::to_string(style_.aheadDays) + " Tage:\n";
     if (upcoming.empty()) out += "keine\n";
-    // Written a stretch at a time: a long list has tens of thousands.
-    constexpr std::size_t kStretch = 64 * 1024;
     int day = -1;
     std::string lead;  // "in 3 Tag(en)   17.06.2024  "
     upcoming.forEach([&](const Upcoming& u) {
@@ -102,10 +101,7 @@ void ReportWriter::upcoming(const UpcomingList& upcoming) {
             out += std::to_string(u.years);
         }
         out += '\n';
-        if (out.size() >= kStretch) {
-            put(out);
-            out.clear();
-        }
+        putFull(out);
     });
     put(out);
 }

@@ -28,6 +28,13 @@ public:
 private:
     void startBlock();
     void put(const std::string& text) { std::fwrite(text.data(), 1, text.size(), out_); }
+    // Lines are gathered and written a stretch at a time: a file can have
+    // thousands of findings, a long list tens of thousands of anniversaries.
+    void putFull(std::string& text) {
+        if (text.size() < 64 * 1024) return;
+        put(text);
+        text.clear();
+    }
 
     std::FILE* out_;
     ReportStyle style_;

@@ -1,5 +1,8 @@
 #include "TerminalText.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace tmf::cli {
 
 namespace {
@@ -47,6 +50,13 @@ void AppendVisible(std::string& out, std::string_view text) {
         // Most texts are printable ASCII through and through: such a stretch
         // goes over as it is, in one piece.
         std::size_t plain = i;
+        for (std::uint64_t w; plain + 8 <= text.size(); plain += 8) {
+            std::memcpy(&w, text.data() + plain, 8);
+            // A byte below a blank, or from DEL on, sets its high bit in one
+            // of the two; the lowest such byte always does.
+            constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+            if ((((w - 0x20 * kOnes) & ~w) | (w + kOnes) | w) & kHigh) break;
+        }
         while (plain < text.size() && static_cast<unsigned char>(text[plain]) - 0x20u < 0x5Fu) ++plain;
         if (plain > i) {
             out.append(text.substr(i, plain - i));

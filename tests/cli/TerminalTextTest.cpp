@@ -27,6 +27,12 @@ TEST(TerminalText, ControlsAndBrokenUtf8AreEscapedAndTheRestIsKept) {
         {"M\xc3", "M\\xc3"},                                      // cut at the end
         {"\xe2\x82" "ab", "\\xe2\\x82ab"},                        // cut before ASCII
         {"\x1b]0;t\x07\x1b[2J", "\\x1b]0;t\\x07\\x1b[2J"},
+        // Long stretches, with what must be escaped at every place of an eight-byte step.
+        {"Waltraud Zimmermann, Versicherung", "Waltraud Zimmermann, Versicherung"},
+        {"Waltraud\nZimmerma\x7fn, Vers\tcherung", "Waltraud\\x0aZimmerma\\x7fn, Vers\\x09cherung"},
+        {"0123456\x01" "01234567\x9b" "0123456789abcde\xc2\x85", "0123456\\x0101234567\\x9b0123456789abcde\\x85"},
+        {"Hauptstra\xc3\x9f" "e 12 ~~~~~~~~\x1f", "Hauptstra\xc3\x9f" "e 12 ~~~~~~~~\\x1f"},
+        {"abcdefg\xff" "hijklmno", "abcdefg\\xffhijklmno"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.in));
