@@ -103,9 +103,11 @@ struct CheckOutcome {
 
 // files in check-list order (slot 0 first). A stamping run checks them from
 // the last to the first, as the windowed check run walks its list, so that a
-// change carries over to the files after it in the same way; a look goes from
-// the first, so that its reports go out while it works. The messages come in
-// the walk's order either way.
+// change carries over to the files after it in the same way, and so does a
+// look at a few files. A look at a longer list goes from the first, so that
+// its reports go out while it works; its messages are held and come after
+// them. The messages come in the walk's order (the last file's first)
+// either way.
 CheckOutcome CheckFiles(const std::vector<std::string>& files, const CheckOptions& options);
 
 }  // namespace tmf::cli
