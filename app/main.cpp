@@ -7,10 +7,12 @@
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "CommandLine.h"
 #include "DesktopNotifications.h"
 #include "Funky.h"
+#include "IdleExit.h"
 #include "Logo.h"
 #include "Ports.h"
 #include "Program.h"
@@ -85,14 +87,17 @@ int main(int argc, char** argv) {
         mainWindow->activateWindow();
     });
 
+    std::unique_ptr<tmf::app::IdleExit> idleExit;
     Program program;
     QObject::connect(&single, &tmf::app::SingleInstance::WakeRequested,
                      [&mainWindow] { tmf::app::RaiseProgramWindow(mainWindow); });
     if (!program.Create([&](QWidget* main) {
             platform.desktop().setMainWindow(main);
             mainWindow = main;
+            idleExit = std::make_unique<tmf::app::IdleExit>(main);
         }))
         return 0;
     TGebF::mainLoopRunning = true;
+    idleExit->Arm();
     return app.exec();
 }

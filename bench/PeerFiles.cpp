@@ -1,15 +1,23 @@
 // tmf_peer_files <folder> <count> <last check dd.mm.yyyy> [seed]: the same
-// people (names, dates, leads) as one appointment file, as the same entries
-// spread over a full check list of 101 appointment files, and in the formats
-// of three terminal reminder tools, for bench/peers.sh:
-//   <folder>/one.tmf,
-//   <folder>/daten/f000.tmf .. f100.tmf with their "Liste.dat",
+// people (names, dates, leads) as one appointment file and in the formats of
+// three terminal reminder tools, and a full check list of 101 files of as
+// many entries each (other people in each), for bench/peers.sh:
+//   <folder>/one.tmf            written in one go, as this program saves,
+//   <folder>/one-records.tmf    the same bytes written a record at a time, as
+//                               tools that write entry by entry leave a file,
+//   <folder>/daten/f000.tmf .. f100.tmf, written a record at a time, with
+//                               their "Liste.dat",
 //   <folder>/birthdays, <folder>/reminders.rem, <folder>/calendar
+// How a file was written decides how its pages lie in the system's cache,
+// and with that what reading it costs.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "AppointmentFile.h"
@@ -20,7 +28,7 @@
 
 namespace {
 
-constexpr int kSplitFiles = 101;
+constexpr int kListFiles = 101;
 constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 bool Write(const std::string& path, const std::string& bytes) {
@@ -30,34 +38,48 @@ bool Write(const std::string& path, const std::string& bytes) {
     return false;
 }
 
+// One write per record, as a tool that writes entry by entry does.
+bool WriteByRecord(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    bool ok = fd >= 0;
+    for (std::size_t at = 0; ok && at < bytes.size(); at += tmf::kRecordSize) {
+        const std::size_t n = std::min(tmf::kRecordSize, bytes.size() - at);
+        ok = ::write(fd, bytes.data() + at, n) == static_cast<ssize_t>(n);
+    }
+    if (fd >= 0 && ::close(fd) != 0) ok = false;
+    if (!ok) std::fprintf(stderr, "%s: %s\n", path.c_str(), std::strerror(errno));
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     char* end = nullptr;
     errno = 0;
     const long count = argc >= 4 ? std::strtol(argv[2], &end, 10) : -1;
-    if (argc < 4 || argc > 5 || errno != 0 || *end != '\0' || count < kSplitFiles || count > 1'000'000) {
-        std::fprintf(stderr, "usage: %s <folder> <count 101..1000000> <last check dd.mm.yyyy> [seed]\n", argv[0]);
+    if (argc < 4 || argc > 5 || errno != 0 || *end != '\0' || count < 1 || count > 1'000'000) {
+        std::fprintf(stderr, "usage: %s <folder> <count 1..1000000> <last check dd.mm.yyyy> [seed]\n", argv[0]);
         return 2;
     }
     const std::string folder = std::string(argv[1]) + "/";
     const std::string lastCheck = argv[3];
-    const auto people = tmf::test::GenerateEntries(static_cast<int>(count), argc == 5 ? std::atoi(argv[4]) : 1);
+    const unsigned seed = argc == 5 ? static_cast<unsigned>(std::atoi(argv[4])) : 1;
+    const auto people = tmf::test::GenerateEntries(static_cast<int>(count), seed);
     const std::string data = std::filesystem::absolute(folder + "daten").string() + "/";
     std::filesystem::create_directories(data);
+
+    const std::string one = tmf::test::AppointmentFileBytes(people, lastCheck);
+    bool ok = Write(folder + "one.tmf", one);
+    ok = WriteByRecord(folder + "one-records.tmf", one) && ok;
 
     // The settings lines stay empty: the terminal program reads only the list.
     std::string checkList;
     for (int line = 0; line < tmf::kSettingsLineCount; ++line) checkList += "\r\n";
-    bool ok = Write(folder + "one.tmf", tmf::test::AppointmentFileBytes(people, lastCheck));
-    for (int f = 0; f < kSplitFiles; ++f) {
-        const std::size_t from = people.size() * static_cast<std::size_t>(f) / kSplitFiles;
-        const std::size_t to = people.size() * static_cast<std::size_t>(f + 1) / kSplitFiles;
-        const std::vector<tmf::test::EntrySpec> part(people.begin() + static_cast<long>(from),
-                                                     people.begin() + static_cast<long>(to));
+    for (int f = 0; f < kListFiles; ++f) {
         char name[32];
         std::snprintf(name, sizeof name, "f%03d.tmf", f);
-        ok = Write(data + name, tmf::test::AppointmentFileBytes(part, lastCheck)) && ok;
+        const auto others = tmf::test::GenerateEntries(static_cast<int>(count), seed + 1 + static_cast<unsigned>(f));
+        ok = WriteByRecord(data + name, tmf::test::AppointmentFileBytes(others, lastCheck)) && ok;
         checkList += tmf::EncodeListLine(data + name) + "\r\n";
     }
     ok = Write(data + tmf::kCheckListFileName, checkList) && ok;

@@ -7,11 +7,11 @@
 #include <atomic>
 #include <exception>
 #include <functional>
+#include <limits>
+#include <mutex>
 #include <system_error>
 #include <thread>
-#include <tuple>
 #include <utility>
-#include <iterator>
 
 #include "AppointmentFile.h"
 #include "Dates.h"
@@ -24,64 +24,110 @@ namespace tmf::cli {
 
 using namespace std::chrono;
 
+void UpcomingOfFile::add(int days, std::string_view first, std::string_view last, std::string_view term, int years) {
+    // Names and terms are a few dozen bytes at most (a field holds at most
+    // 255), days at most a year, an age below 10,000.
+    const std::size_t at = texts_.size();
+    texts_.append(first).append(1, ' ').append(last);
+    const std::size_t whoLength = texts_.size() - at;
+    texts_.append(term);
+    items_.push_back({static_cast<std::int16_t>(days), static_cast<std::int16_t>(std::clamp(years, 0, 32767)),
+                      static_cast<std::uint16_t>(whoLength), static_cast<std::uint16_t>(term.size()), at});
+}
+
+void UpcomingOfFile::sortByDays() {
+    std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) { return a.days < b.days; });
+}
+
+void UpcomingOfFile::clear() {
+    items_ = {};
+    texts_ = {};
+}
+
+Upcoming UpcomingOfFile::at(std::size_t i) const {
+    const Item& item = items_[i];
+    const std::string_view texts = texts_;
+    return {item.days, texts.substr(item.at, item.whoLength), texts.substr(item.at + item.whoLength, item.termLength),
+            item.years};
+}
+
+bool UpcomingList::empty() const {
+    return std::all_of(files_.begin(), files_.end(), [](const UpcomingOfFile& f) { return f.empty(); });
+}
+
+void UpcomingList::forEach(const std::function<void(const Upcoming&)>& visit) const {
+    // Each file's are sorted by days already: a day at a time, each file
+    // gives those of the day from where it stopped.
+    int first = std::numeric_limits<int>::max(), last = std::numeric_limits<int>::min();
+    for (const UpcomingOfFile& f : files_) {
+        if (f.empty()) continue;
+        first = std::min<int>(first, f.items_.front().days);
+        last = std::max<int>(last, f.items_.back().days);
+    }
+    std::vector<std::size_t> next(files_.size(), 0);
+    for (int day = first; day <= last; ++day)
+        for (std::size_t f = 0; f < files_.size(); ++f)
+            for (std::size_t& i = next[f]; i < files_[f].items_.size() && files_[f].items_[i].days == day; ++i)
+                visit(files_[f].at(i));
+}
+
 namespace {
 
-// Sorts by small keys and moves each element once: sorting the elements
-// themselves would move their texts many times over.
-template <class T, class KeyOf>
-void StableSortByKey(std::vector<T>& items, KeyOf keyOf) {
-    using Key = decltype(keyOf(items.front()));
-    std::vector<std::pair<Key, std::size_t>> order;
-    order.reserve(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) order.emplace_back(keyOf(items[i]), i);
-    std::sort(order.begin(), order.end());  // the index breaks ties: stable
-    std::vector<T> sorted;
-    sorted.reserve(items.size());
-    for (const auto& [key, i] : order) sorted.push_back(std::move(items[i]));
-    items = std::move(sorted);
+// As the results dialog lists them: the highest kind first, a kind's in the
+// file's order. Each finding is moved once, to its place.
+void SortByKind(std::vector<Finding>& findings) {
+    // Slot 0 for the highest kind.
+    const auto slot = [](const Finding& f) -> std::size_t {
+        return f.kind >= PassedOver ? 0 : f.kind <= NoFinding ? PassedOver : PassedOver - f.kind;
+    };
+    std::size_t at[PassedOver + 2] = {};
+    for (const Finding& f : findings) ++at[slot(f) + 1];
+    for (std::size_t k = 1; k < std::size(at); ++k) at[k] += at[k - 1];
+    std::vector<Finding> sorted(findings.size());
+    for (Finding& f : findings) sorted[at[slot(f)]++] = std::move(f);
+    findings = std::move(sorted);
 }
 
 constexpr year_month_day kFallback = year{100} / January / 1;
 
-std::string Who(const Row& row) { return row[Vorname].asText() + " " + row[Nachname].asText(); }
+// A field's text without a copy where the field holds one.
+std::string_view TextOf(const Cell& cell, std::string& scratch) {
+    if (const std::string* text = cell.textIf()) return *text;
+    return scratch = cell.asText();
+}
 
-Upcoming MakeUpcoming(const Row& row, year_month_day date, int days, sys_days today) {
-    Upcoming u;
-    u.days = days;
-    const sys_days on = today + std::chrono::days{days};
-    u.date = FormatDate(on);
-    u.who = Who(row);
-    u.term = row[Terminart].asText();
+// The age or the years an anniversary completes; 0 when unknown.
+int YearsReached(year_month_day date, int days, sys_days today) {
     // The fallback date stands for a date that was not valid, and a date
     // without a year has no age to show.
-    if (date != kFallback && !IsYearless(date)) u.years = static_cast<int>(year_month_day{on}.year()) - static_cast<int>(date.year());
-    return u;
+    if (date == kFallback || IsYearless(date)) return 0;
+    return static_cast<int>(year_month_day{today + std::chrono::days{days}}.year()) - static_cast<int>(date.year());
 }
 
 struct FileCheck {
     FileReport& report;
     const CheckOptions& options;
-    int file;
-    std::vector<Upcoming>& upcoming;
+    UpcomingOfFile& upcoming;
     const AnniversaryTable& anniversaries;
     CheckDay day{};
     bool saveFailed = false;
     bool changed = false;  // an entry's stored state changed
 
     Row details;  // the fields shown of an entry that a look found something in
+    std::string scratch_[3];
 
     // An entry of the table (stamping).
-    void entry(int e, Row& row) {
+    void entry(Row& row) {
         const EntryFindings f = CheckEntry(row, day);
-        if (count(f)) add(e, f, row[Loeschen].asBoolean(), row, ParseDate(row[TerminAm].asText()).value_or(kFallback));
+        if (count(f)) add(f, row[Loeschen].asBoolean(), row, ParseDate(row[TerminAm].asText()).value_or(kFallback));
     }
     // An entry of a look: only the fields shown are decoded, and only when it
     // has something to show.
-    void entry(int e, ScannedEntry& scanned) {
+    void entry(ScannedEntry& scanned) {
         const EntryFindings f = CheckEntry(scanned.state, day);
         if (!count(f)) return;
         DecodeTexts(scanned.record, details, {Vorname, Nachname, Terminart});
-        add(e, f, scanned.loeschen, details, scanned.state.date);
+        add(f, StoredLoeschen(scanned.record), details, scanned.state.date);
     }
 
     // Keeps the counts; true when the entry has something to show.
@@ -90,16 +136,25 @@ struct FileCheck {
         report.counts.add(f);
         return f.kind != NoFinding || f.passedOver || f.days <= options.aheadDays;
     }
-    void add(int e, const EntryFindings& f, bool flagged, const Row& row, year_month_day date) {
-        const std::string term = row[Terminart].asText();
-        if (f.kind != NoFinding)
-            report.findings.push_back({f.kind, Who(row), FindingText(f.kind, f.days, term), f.kind == DueToday && flagged});
-        if (f.passedOver) report.findings.push_back({PassedOver, Who(row), FindingText(PassedOver, f.days, term), flagged});
-        if (f.days <= options.aheadDays) {
-            upcoming.push_back(MakeUpcoming(row, date, f.days, day.today));
-            upcoming.back().file = file;
-            upcoming.back().entry = e;
+    void add(const EntryFindings& f, bool flagged, const Row& row, year_month_day date) {
+        const std::string_view first = TextOf(row[Vorname], scratch_[0]);
+        const std::string_view last = TextOf(row[Nachname], scratch_[1]);
+        const std::string_view term = TextOf(row[Terminart], scratch_[2]);
+        if (f.kind != NoFinding || f.passedOver) {
+            // A field holds a few dozen characters at most.
+            std::string& texts = report.texts;
+            const std::size_t at = texts.size();
+            texts.append(first).append(1, ' ').append(last);
+            const auto whoLength = static_cast<std::uint16_t>(texts.size() - at);
+            texts.append(term);
+            const auto find = [&](int kind, bool wouldDelete) {
+                report.findings.push_back({static_cast<std::int8_t>(kind), wouldDelete, static_cast<std::int16_t>(f.days),
+                                           whoLength, static_cast<std::uint16_t>(term.size()), at});
+            };
+            if (f.kind != NoFinding) find(f.kind, f.kind == DueToday && flagged);
+            if (f.passedOver) find(PassedOver, flagged);
         }
+        if (f.days <= options.aheadDays) upcoming.add(f.days, first, last, term, YearsReached(date, f.days, day.today));
     }
 };
 
@@ -110,7 +165,7 @@ LoadResult StampFile(FileCheck& check) {
     if (!IsLoaded(loaded)) return loaded;
     check.day = MakeCheckDay(Today(), EntryTable(HeaderLastCheck, 0).asText(), &check.anniversaries);
     const int count = LastEntryRow();
-    for (int e = 1; e <= count; ++e) check.entry(e, EntryTable.row(e));
+    for (int e = 1; e <= count; ++e) check.entry(EntryTable.row(e));
     if (check.changed) Modified = 1;
     // The bytes the windowed check leaves: the header with the date of the
     // check, or the whole file with it once anything changed in this run.
@@ -128,111 +183,140 @@ LoadResult LookAtFile(FileCheck& check) {
         [&check](const Row& header) {
             check.day = MakeCheckDay(Today(), header[HeaderLastCheck].asText(), &check.anniversaries);
         },
-        [&check](int e, ScannedEntry& scanned) { check.entry(e, scanned); });
+        [&check](int, ScannedEntry& scanned) { check.entry(scanned); });
 }
 
 constexpr std::size_t kTogetherFrom = 4;  // files
 
-// What a file's check leaves besides its report, kept apart per file when
-// files are checked at the same time.
+// A file's check: its report until it is handed on, and what it leaves
+// besides.
 struct FileRun {
-    std::vector<Upcoming> upcoming;
-    std::vector<std::string> messages;  // held while files are checked at the same time
+    FileReport report;
+    std::vector<std::string> messages;  // held while the report goes out before them
     bool failed = false;
     bool changed = false;
+    bool done = false;
 };
 
-void CheckFile(const std::string& path, int i, const CheckOptions& options, const AnniversaryTable& anniversaries,
-               FileReport& report, FileRun& run) {
+void CheckFile(const std::string& path, const CheckOptions& options, const AnniversaryTable& anniversaries,
+               FileRun& run, UpcomingOfFile& upcoming) {
+    FileReport& report = run.report;
     report.path = path;
     if (options.onFile) options.onFile(report.path);
     // The read names a file it cannot read on standard error.
-    FileCheck check{report, options, i, run.upcoming, anniversaries};
+    FileCheck check{report, options, upcoming, anniversaries};
     const LoadResult result = options.stamp ? StampFile(check) : LookAtFile(check);
     run.failed = result != LoadResult::Loaded || check.saveFailed;
     run.changed = check.changed;
     if (!IsLoaded(result)) {
         // A read that failed half-way shows nothing of the file.
-        report.findings.clear();
-        run.upcoming.clear();
+        report.findings = {};
+        report.texts = {};
+        upcoming.clear();
         return;
     }
     report.checked = true;
-    // As the results dialog lists them: the highest kind first.
-    StableSortByKey(report.findings, [](const Finding& f) { return -f.kind; });
+    SortByKind(report.findings);
+    upcoming.sortByDays();
 }
 
-// Looks at the files on two threads, each taking the next file of the list
-// as it is done with one; the messages are held and written in the list's
-// order afterwards. False when no second thread could be had.
-bool LookAtTheSameTime(const std::vector<std::string>& files, const CheckOptions& options,
-                       const AnniversaryTable& anniversaries, CheckOutcome& outcome, std::vector<FileRun>& runs) {
-    std::atomic<int> next{static_cast<int>(files.size()) - 1};
+// Hands the reports on in the list's order: each as soon as its file and
+// every one before it are done, whichever thread finishes them.
+class InListOrder {
+public:
+    InListOrder(std::vector<FileRun>& runs, const CheckOptions& options) : runs_(runs), options_(options) {}
+
+    void done(std::size_t file) {
+        const std::lock_guard lock(mutex_);
+        runs_[file].done = true;
+        for (; next_ < runs_.size() && runs_[next_].done; ++next_) {
+            if (options_.onReport) options_.onReport(runs_[next_].report);
+            runs_[next_].report = {};
+        }
+    }
+
+private:
+    std::vector<FileRun>& runs_;
+    const CheckOptions& options_;
+    std::mutex mutex_;
+    std::size_t next_ = 0;
+};
+
+// Looks at the files from the first on, on two threads when a second one can
+// be had, each taking the next file as it is done with one. The messages are
+// held, to be written in the walk's order at the end.
+void LookFromTheFirst(const std::vector<std::string>& files, const CheckOptions& options,
+                      const AnniversaryTable& anniversaries, std::vector<FileRun>& runs, UpcomingList& upcoming,
+                      InListOrder& order) {
+    std::atomic<std::size_t> next{0};
     const auto work = [&](std::exception_ptr& failure) noexcept {
         try {
-            for (int i; (i = next.fetch_sub(1)) >= 0;) {
-                const auto at = static_cast<std::size_t>(i);
-                HoldMessages(&runs[at].messages);
-                CheckFile(files[at], i, options, anniversaries, outcome.files[at], runs[at]);
+            for (std::size_t i; (i = next.fetch_add(1)) < files.size();) {
+                HoldMessages(&runs[i].messages);
+                CheckFile(files[i], options, anniversaries, runs[i], upcoming.file(i));
+                order.done(i);
             }
         } catch (...) {
-            next = -1;  // the other thread stops too
+            next = files.size();  // the other thread stops too
             failure = std::current_exception();
         }
         HoldMessages(nullptr);
         if (options.onFile) options.onFile("");
     };
+    std::exception_ptr failure, secondFailure;
+    std::thread second;
     // Another core than this one, if there is one to have.
     cpu_set_t cores;
     CPU_ZERO(&cores);
-    if (::sched_getaffinity(0, sizeof cores, &cores) != 0) return false;
-    if (const int here = ::sched_getcpu(); here >= 0) CPU_CLR(here, &cores);
-    if (CPU_COUNT(&cores) == 0) return false;
-    std::exception_ptr failure, secondFailure;
-    std::thread second;
-    try {
-        second = std::thread(work, std::ref(secondFailure));
-    } catch (const std::system_error&) {
-        return false;
+    if (::sched_getaffinity(0, sizeof cores, &cores) == 0) {
+        if (const int here = ::sched_getcpu(); here >= 0) CPU_CLR(here, &cores);
+        if (CPU_COUNT(&cores) > 0) {
+            try {
+                second = std::thread(work, std::ref(secondFailure));
+                // The system tends to queue a new thread behind the one that
+                // made it, where it would start when the work is nearly done.
+                ::pthread_setaffinity_np(second.native_handle(), sizeof cores, &cores);
+            } catch (const std::system_error&) {
+                // This thread does it alone.
+            }
+        }
     }
-    // The system tends to queue a new thread behind the one that made it,
-    // where it would start when the work is nearly done.
-    ::pthread_setaffinity_np(second.native_handle(), sizeof cores, &cores);
     work(failure);
-    second.join();
+    if (second.joinable()) second.join();
     if (failure) std::rethrow_exception(failure);
     if (secondFailure) std::rethrow_exception(secondFailure);
-    for (auto run = runs.rbegin(); run != runs.rend(); ++run) WriteMessages(run->messages);
-    return true;
 }
 
 }  // namespace
 
 CheckOutcome CheckFiles(const std::vector<std::string>& files, const CheckOptions& options) {
     CheckOutcome outcome;
-    outcome.files.resize(files.size());
+    outcome.upcoming.resize(files.size());
     std::vector<FileRun> runs(files.size());
+    InListOrder order(runs, options);
     Modified = 0;
     const AnniversaryTable anniversaries(Today());
-    // A look changes nothing, so files can be looked at side by side (for a
-    // few, starting a thread costs more than it gives); the real check goes
-    // from the last file to the first, as the windowed check run walks its
-    // list, so that a change carries over the same way.
-    const bool together = !options.stamp && files.size() >= kTogetherFrom &&
-                          LookAtTheSameTime(files, options, anniversaries, outcome, runs);
-    if (!together) {
-        for (int i = static_cast<int>(files.size()) - 1; i >= 0; --i) {
-            const auto at = static_cast<std::size_t>(i);
-            CheckFile(files[at], i, options, anniversaries, outcome.files[at], runs[at]);
+    // A look changes nothing, so files can be looked at in any order and
+    // side by side; a long list is looked at from the first file on, so that
+    // its report goes out while the look goes on instead of being held
+    // whole. The real check goes from the last file to the first, as the
+    // windowed check run walks its list, so that a change carries over the
+    // same way; so does a look at a few files, whose messages then come as
+    // they are found, before the report.
+    if (!options.stamp && files.size() >= kTogetherFrom) {
+        LookFromTheFirst(files, options, anniversaries, runs, outcome.upcoming, order);
+        for (auto run = runs.rbegin(); run != runs.rend(); ++run) WriteMessages(run->messages);
+    } else {
+        for (std::size_t i = files.size(); i-- > 0;) {
+            CheckFile(files[i], options, anniversaries, runs[i], outcome.upcoming.file(i));
+            order.done(i);
         }
         if (options.onFile) options.onFile("");
     }
-    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-        if (run->failed) outcome.failed = true;
-        if (run->changed) Modified = 1;
-        std::move(run->upcoming.begin(), run->upcoming.end(), std::back_inserter(outcome.upcoming));
+    for (const FileRun& run : runs) {
+        if (run.failed) outcome.failed = true;
+        if (run.changed) Modified = 1;
     }
-    StableSortByKey(outcome.upcoming, [](const Upcoming& u) { return std::tuple(u.days, u.file, u.entry); });
     return outcome;
 }
 

@@ -1,20 +1,28 @@
 #pragma once
 // Checks appointment files by the check's rules, the way the windowed check
-// run does, and collects what a terminal shows: the findings of each file
-// and the anniversaries of the next days.
+// run does, and hands on what a terminal shows: the findings of each file,
+// in the list's order as soon as they are known, and the anniversaries of
+// the next days of all files at the end.
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CheckRules.h"
 
 namespace tmf::cli {
 
+// A finding keeps its texts in its file's report: a large file has
+// thousands, each a few bytes beside them.
 struct Finding {
-    int kind = NoFinding;
-    std::string who;   // "Vorname Nachname"
-    std::string text;  // the message text of the results dialog
+    std::int8_t kind = NoFinding;
     bool wouldDelete = false;  // due or passed over, and flagged for deletion
+    std::int16_t days = 0;     // until the anniversary
+    std::uint16_t whoLength = 0;
+    std::uint16_t termLength = 0;
+    std::size_t at = 0;        // of "Vorname Nachname" and the term in the report's texts
 };
 
 struct FileReport {
@@ -22,16 +30,60 @@ struct FileReport {
     bool checked = false;  // false: it could not be read
     std::vector<Finding> findings;  // passed over first, then due today, second and first warnings
     FindingCounts counts;
+    std::string texts;
+
+    std::string_view who(const Finding& f) const { return std::string_view(texts).substr(f.at, f.whoLength); }
+    std::string_view term(const Finding& f) const {
+        return std::string_view(texts).substr(f.at + f.whoLength, f.termLength);
+    }
+    // The message text of the results dialog.
+    std::string text(const Finding& f) const { return FindingText(f.kind, f.days, term(f)); }
 };
 
 struct Upcoming {
     int days = 0;
-    std::string date;  // the anniversary, "dd.mm.yyyy"
-    std::string who;
-    std::string term;
+    std::string_view who;
+    std::string_view term;
     int years = 0;     // the age or years it completes, 0 when unknown
-    int file = 0;      // index in the files checked
-    int entry = 0;
+};
+
+// One file's anniversaries of the next days. A long check list has tens of
+// thousands of them, all held until the last file is done, so each takes a
+// few bytes beside its texts.
+class UpcomingOfFile {
+public:
+    // who is "first last".
+    void add(int days, std::string_view first, std::string_view last, std::string_view term, int years);
+    // Soonest first; a day's in the file's order.
+    void sortByDays();
+    void clear();
+    bool empty() const { return items_.empty(); }
+
+private:
+    friend class UpcomingList;
+    struct Item {
+        std::int16_t days;
+        std::int16_t years;
+        std::uint16_t whoLength;
+        std::uint16_t termLength;
+        std::size_t at;  // of the texts in texts_
+    };
+    Upcoming at(std::size_t i) const;
+    std::string texts_;
+    std::vector<Item> items_;
+};
+
+// The anniversaries of all files: soonest first, a day's in the list's
+// order of the files and each file's order.
+class UpcomingList {
+public:
+    void resize(std::size_t files) { files_.resize(files); }
+    UpcomingOfFile& file(std::size_t i) { return files_[i]; }
+    bool empty() const;
+    void forEach(const std::function<void(const Upcoming&)>& visit) const;
+
+private:
+    std::vector<UpcomingOfFile> files_;
 };
 
 struct CheckOptions {
@@ -39,17 +91,23 @@ struct CheckOptions {
     int aheadDays = -1;  // list the anniversaries of the next days; -1: none
     // Told the file each time the work moves on to the next one ("" at the end).
     std::function<void(const std::string&)> onFile;
+    // Given each file's report in the list's order, as soon as the file and
+    // every one before it are done; the report is gone afterwards.
+    std::function<void(const FileReport&)> onReport;
 };
 
 struct CheckOutcome {
-    std::vector<FileReport> files;    // in the order given
-    std::vector<Upcoming> upcoming;   // soonest first
-    bool failed = false;              // a file could not be read or saved
+    UpcomingList upcoming;
+    bool failed = false;  // a file could not be read or saved
 };
 
-// files in check-list order (slot 0 first). They are checked from the last
-// to the first, as the windowed check run walks its list, so that a change
-// carries over to the files after it in the same way when stamping.
+// files in check-list order (slot 0 first). A stamping run checks them from
+// the last to the first, as the windowed check run walks its list, so that a
+// change carries over to the files after it in the same way, and so does a
+// look at a few files. A look at a longer list goes from the first, so that
+// its reports go out while it works; its messages are held and come after
+// them. The messages come in the walk's order (the last file's first)
+// either way.
 CheckOutcome CheckFiles(const std::vector<std::string>& files, const CheckOptions& options);
 
 }  // namespace tmf::cli

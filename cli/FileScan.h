@@ -16,8 +16,7 @@ namespace tmf::cli {
 
 struct ScannedEntry {
     EntryState state;  // the date as the load leaves it after validation
-    bool loeschen = false;
-    const unsigned char* record = nullptr;  // for DecodeRecord while the call lasts
+    const unsigned char* record = nullptr;  // for DecodeTexts and StoredLoeschen while the call lasts
 };
 
 // onHeader is called once before the first entry, onEntry for each entry

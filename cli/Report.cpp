@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "Dates.h"
 #include "TerminalText.h"
 
 namespace tmf::cli {
@@ -14,7 +16,7 @@ namespace {
 // Labels are padded to the widest, "Heute Termin", counting characters.
 constexpr std::size_t kLabelWidth = 12;
 
-std::size_t Utf8Length(const std::string& s) {
+std::size_t Utf8Length(std::string_view s) {
     std::size_t n = 0;
     for (unsigned char c : s)
         if ((c & 0xC0) != 0x80) ++n;
@@ -32,47 +34,76 @@ const char* KindColour(int kind) {
 }
 
 void AppendLabel(std::string& out, int kind, bool colour) {
-    const std::string label = CheckKindLabel(kind);
+    const std::string_view label = CheckKindLabel(kind);
     if (colour) out += KindColour(kind);
     out += label;
     if (colour) out += "\033[0m";
-    for (std::size_t n = Utf8Length(label); n < kLabelWidth; ++n) out += ' ';
-}
-
-void AppendFile(std::string& out, const FileReport& file, const ReportStyle& style) {
-    if (!out.empty()) out += '\n';
-    // Names, terms and paths come from files that others may have written.
-    out += Visible(file.path) + " - Prüfung am " + style.checkDate + "\n";
-    for (const Finding& f : file.findings) {
-        AppendLabel(out, f.kind, style.colour);
-        out += "  " + Visible(f.who) + ", " + Visible(f.text);
-        if (f.wouldDelete) out += " (würde gelöscht)";
-        out += '\n';
-    }
-    out += CheckSummaryText(file.counts) + "\n";
-}
-
-void AppendUpcoming(std::string& out, const CheckOutcome& outcome, const ReportStyle& style) {
-    if (!out.empty()) out += '\n';
-    out += "Termine der nächsten " + std::to_string(style.aheadDays) + " Tage:\n";
-    if (outcome.upcoming.empty()) out += "keine\n";
-    for (const Upcoming& u : outcome.upcoming) {
-        std::string when = u.days == 0 ? "Heute" : "in " + std::to_string(u.days) + " Tag(en)";
-        while (Utf8Length(when) < kLabelWidth + 3) when += ' ';
-        out += when + u.date + "  " + Visible(u.who) + ", " + Visible(u.term);
-        if (u.years > 0) out += ", wird " + std::to_string(u.years);
-        out += '\n';
-    }
+    out.append(kLabelWidth - std::min(kLabelWidth, Utf8Length(label)), ' ');
 }
 
 }  // namespace
 
-std::string FormatReport(const CheckOutcome& outcome, const ReportStyle& style) {
-    std::string out;
-    for (const FileReport& file : outcome.files)
-        if (file.checked && !file.findings.empty()) AppendFile(out, file, style);
-    if (style.aheadDays >= 0) AppendUpcoming(out, outcome, style);
-    return out;
+void ReportWriter::startBlock() {
+    // Blocks are parted by a blank line.
+    if (wroteAny_) std::fputc('\n', out_);
+    wroteAny_ = true;
+}
+
+void ReportWriter::file(const FileReport& file) {
+    if (!file.checked || file.findings.empty()) return;
+    startBlock();
+    std::string& out = text_;
+    out.clear();
+    // Names, terms and paths come from files that others may have written.
+    AppendVisible(out, file.path);
+    out += " - Prüfung am ";
+    out += FormatDate(style_.today);
+    out += '\n';
+    std::string& text = findingText_;
+    for (const Finding& f : file.findings) {
+        AppendLabel(out, f.kind, style_.colour);
+        out += "  ";
+        AppendVisible(out, file.who(f));
+        out += ", ";
+        text.clear();
+        AppendFindingText(text, f.kind, f.days, file.term(f));
+        AppendVisible(out, text);
+        if (f.wouldDelete) out += " (würde gelöscht)";
+        out += '\n';
+        putFull(out);
+    }
+    out += CheckSummaryText(file.counts);
+    out += '\n';
+    put(out);
+}
+
+void ReportWriter::upcoming(const UpcomingList& upcoming) {
+    if (style_.aheadDays < 0) return;
+    startBlock();
+    std::string& out = text_;
+    out = "Termine der nächsten " + std::to_string(style_.aheadDays) + " Tage:\n";
+    if (upcoming.empty()) out += "keine\n";
+    int day = -1;
+    std::string lead;  // "in 3 Tag(en)   17.06.2024  "
+    upcoming.forEach([&](const Upcoming& u) {
+        if (u.days != day) {
+            day = u.days;
+            lead = day == 0 ? "Heute" : "in " + std::to_string(day) + " Tag(en)";
+            while (Utf8Length(lead) < kLabelWidth + 3) lead += ' ';
+            lead += FormatDate(style_.today + std::chrono::days{day}) + "  ";
+        }
+        out += lead;
+        AppendVisible(out, u.who);
+        out += ", ";
+        AppendVisible(out, u.term);
+        if (u.years > 0) {
+            out += ", wird ";
+            out += std::to_string(u.years);
+        }
+        out += '\n';
+        putFull(out);
+    });
+    put(out);
 }
 
 bool WantColour(std::FILE* stream) {

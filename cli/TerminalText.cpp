@@ -1,5 +1,8 @@
 #include "TerminalText.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace tmf::cli {
 
 namespace {
@@ -38,15 +41,35 @@ std::size_t SequenceLength(std::string_view s, std::size_t i) {
 
 std::string Visible(std::string_view text) {
     std::string out;
-    out.reserve(text.size());
+    AppendVisible(out, text);
+    return out;
+}
+
+void AppendVisible(std::string& out, std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
+        // Most texts are printable ASCII through and through: such a stretch
+        // goes over as it is, in one piece.
+        std::size_t plain = i;
+        for (std::uint64_t w; plain + 8 <= text.size(); plain += 8) {
+            std::memcpy(&w, text.data() + plain, 8);
+            // A byte below a blank, or from DEL on, sets its high bit in one
+            // of the two; the lowest such byte always does.
+            constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+            if ((((w - 0x20 * kOnes) & ~w) | (w + kOnes) | w) & kHigh) break;
+        }
+        while (plain < text.size() && static_cast<unsigned char>(text[plain]) - 0x20u < 0x5Fu) ++plain;
+        if (plain > i) {
+            out.append(text.substr(i, plain - i));
+            i = plain;
+            continue;
+        }
         const auto c = static_cast<unsigned char>(text[i]);
         const std::size_t n = SequenceLength(text, i);
         if (n == 0) {
             AppendEscape(out, c);
             ++i;
-        } else if (n == 1 && (c < 0x20 || c == 0x7F)) {
-            AppendEscape(out, c);
+        } else if (n == 1) {
+            AppendEscape(out, c);  // a control: below 0x20 or DEL
             ++i;
         } else if (n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
             AppendEscape(out, static_cast<unsigned char>(text[i + 1]));  // U+0080..U+009F
@@ -56,7 +79,6 @@ std::string Visible(std::string_view text) {
             i += n;
         }
     }
-    return out;
 }
 
 std::string TerminalLines(std::string_view message, std::string_view name) {

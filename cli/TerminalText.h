@@ -11,6 +11,8 @@
 namespace tmf::cli {
 
 std::string Visible(std::string_view text);
+// The same at the end of out, for a caller that builds long texts.
+void AppendVisible(std::string& out, std::string_view text);
 
 // A message written for a message box (lines ended by CR LF) as terminal
 // lines ended by LF, everything else in it made visible. name, when given,

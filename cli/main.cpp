@@ -238,12 +238,15 @@ int main(int argc, char** argv) {
     if (options.stamp)
         if (const int refused = TakeLock(lock, "Die Prüfung wird nicht gestempelt")) return refused;
 
-    const CheckOutcome outcome = CheckFiles(
-        files, {options.stamp, options.aheadDays, [&platform](const std::string& file) { platform.setFile(file); }});
+    ReportWriter report(stdout, {WantColour(stdout), options.aheadDays, Today()});
+    const CheckOutcome outcome =
+        CheckFiles(files, {options.stamp, options.aheadDays,
+                           [&platform](const std::string& file) { platform.setFile(file); },
+                           [&report](const FileReport& file) { report.file(file); }});
     lock.release();
-    const std::string report =
-        FormatReport(outcome, {WantColour(stdout), options.aheadDays, FormatDate(Today())});
-    std::fwrite(report.data(), 1, report.size(), stdout);
-    if (std::fflush(stdout) != 0) return kExitFailed;
+    report.upcoming(outcome.upcoming);
+    // A write that failed on the way leaves its mark even when the last one
+    // went through.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return kExitFailed;
     return outcome.failed ? kExitFailed : 0;
 }

@@ -82,10 +82,12 @@ struct CheckFields {
     int warnung1 = 0;
     int warnung2 = 0;
     int erreicht = 0;
-    int loeschen = 0;
 };
 std::optional<std::chrono::year_month_day> NormalStoredDate(const unsigned char* record);
 void DecodeCheckFields(const unsigned char* record, CheckFields& fields);
+// The deletion flag, wanted only of the few entries that have something to
+// show.
+bool StoredLoeschen(const unsigned char* record);
 // Asks the processor for the bytes DecodeCheckFields will read of a record
 // ahead, so that a loop over a mapped file does not wait for them.
 void PrefetchCheckFields(const unsigned char* record);

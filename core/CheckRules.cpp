@@ -124,12 +124,31 @@ void FindingCounts::add(const EntryFindings& f) {
 }
 
 std::string FindingText(int kind, int days, std::string_view term) {
+    std::string text;
+    AppendFindingText(text, kind, days, term);
+    return text;
+}
+
+void AppendFindingText(std::string& out, int kind, int days, std::string_view term) {
     switch (kind) {
         case FirstWarning:
-        case SecondWarning: return "hat in " + std::to_string(days) + " Tag(en) " + std::string(term) + " !";
-        case DueToday: return "hat Heute " + std::string(term) + " !";
-        case PassedOver: return std::string(term) + " wurde übergangen !";
-        default: return {};
+        case SecondWarning:
+            out += "hat in ";
+            out += std::to_string(days);
+            out += " Tag(en) ";
+            out += term;
+            out += " !";
+            break;
+        case DueToday:
+            out += "hat Heute ";
+            out += term;
+            out += " !";
+            break;
+        case PassedOver:
+            out += term;
+            out += " wurde übergangen !";
+            break;
+        default: break;
     }
 }
 

@@ -97,6 +97,8 @@ struct FindingCounts {
 // "hat in 3 Tag(en) Geburtstag !", "hat Heute Geburtstag !",
 // "Geburtstag wurde übergangen !".
 std::string FindingText(int kind, int days, std::string_view term);
+// The same at the end of out, for a caller that writes thousands of them.
+void AppendFindingText(std::string& out, int kind, int days, std::string_view term);
 // "1.Warnung", "2.Warnung", "Heute Termin", "Übergangen".
 const char* CheckKindLabel(int kind);
 // "2 Termin(e) , 5 Warnung(en)".

@@ -148,6 +148,7 @@ void TGebF::ShowTableChoices() {
 }
 
 void TGebF::GridChanged() {
+    ShowPacedNow();
     ShowTableChoices();
     restoringSelection_ = true;
     model->Reset();
@@ -188,14 +189,38 @@ void TGebF::ApplyHiddenRows() {
         if (MainGrid.hidden[static_cast<std::size_t>(r)]) ui->SG->setRowHidden(r - 1, true);  // grid row r is model row r - 1
 }
 
-void TGebF::SetStatusPanel(int panel, const std::string& text) {
-    QLabel* labels[] = {ui->StatusPanel0, ui->StatusPanel1, ui->StatusPanel2};
-    if (panel >= 0 && panel < 3) labels[panel]->setText(QString::fromStdString(text));
+RepaintPacer* TGebF::PacerFor(QWidget* control) {
+    for (RepaintPacer* pacer : pacers_)
+        if (pacer->parent() == control) return pacer;
+    pacers_.push_back(new RepaintPacer(control));
+    return pacers_.back();
 }
 
-void TGebF::SetProgressText(const std::string& text) { ui->ProzentText->setText(QString::fromStdString(text)); }
-void TGebF::SetProgressValue(int percent) { ui->Prozent->setValue(percent); }
-void TGebF::SetEnabled(bool enabled) { setEnabled(enabled); }
+void TGebF::ShowPacedNow() {
+    for (RepaintPacer* pacer : pacers_) pacer->Flush();
+}
+
+void TGebF::SetStatusPanel(int panel, const std::string& text) {
+    QLabel* labels[] = {ui->StatusPanel0, ui->StatusPanel1, ui->StatusPanel2};
+    if (panel < 0 || panel >= 3) return;
+    QLabel* label = labels[panel];
+    PacerFor(label)->Change([&] { label->setText(QString::fromStdString(text)); });
+}
+
+void TGebF::SetProgressText(const std::string& text) {
+    PacerFor(ui->ProzentText)->Change([&] { ui->ProzentText->setText(QString::fromStdString(text)); });
+    if (ui->Prozent->value() >= 100) ShowPacedNow();  // "Fertig": the operation is over
+}
+
+void TGebF::SetProgressValue(int percent) {
+    PacerFor(ui->Prozent)->Change([&] { ui->Prozent->setValue(percent); });
+    if (percent >= 100) ShowPacedNow();
+}
+
+void TGebF::SetEnabled(bool enabled) {
+    ShowPacedNow();
+    setEnabled(enabled);
+}
 
 WindowRect TGebF::Geometry() {
     // pos() is where move() put the window, frame included, and the size is

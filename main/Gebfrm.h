@@ -14,6 +14,7 @@
 
 #include "EntryTable.h"
 #include "GridModel.h"
+#include "RepaintPacer.h"
 #include "Views.h"
 
 namespace Ui {
@@ -135,6 +136,11 @@ private:
     // The control that had the focus last, given back after the window was disabled.
     QPointer<QWidget> lastFocus_;
     void SetupGridView();
+    // The status panels and the progress area change every tenth row of a
+    // long operation; each paints at most once a frame.
+    RepaintPacer* PacerFor(QWidget* control);
+    void ShowPacedNow();
+    std::vector<RepaintPacer*> pacers_;
     // True (with a beep) while a check run or another table operation is
     // under way: commands that touch the table must not run then.
     bool RefuseWhileBusy();

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <thread>
 
 #include "CheckRun.h"
@@ -132,6 +133,44 @@ TEST_F(CheckProgram, ALookReadsBrokenFilesAsTheWindowedLoadDoes) {
     EXPECT_NE(look.err.find("Weitere 3 Einträge haben kein gültiges Datum."), std::string::npos);
     EXPECT_NE(look.out.find("1.Warnung     Cora Lang, hat in 2 Tag(en) Geburtstag !"), std::string::npos);
     EXPECT_NE(look.out.find("1.Warnung     Emil Nord, hat in 1 Tag(en) Geburtstag !"), std::string::npos);
+}
+
+TEST_F(CheckProgram, ALongListsReportIsEachFilesReportInTurnWithOneLookAheadForAll) {
+    // Files of different sizes are looked at side by side and done out of
+    // turn; what is printed must be what each file prints on its own, in
+    // the list's order, the look-ahead lines merged soonest first.
+    std::vector<std::string> list;
+    const int sizes[] = {6000, 40, 0, 700, -1, 40, 2500, 10};
+    for (std::size_t k = 0; k < std::size(sizes); ++k) {
+        const std::string name = "Lang" + std::to_string(k) + ".tmf";
+        if (sizes[k] == 0) WriteAppointmentFileBytes(DataDir + name, std::string(2 * kRecordSize, 'x'));
+        list.push_back(sizes[k] > 0 ? MakeFile(name, GenerateEntries(sizes[k], 7 + static_cast<unsigned>(k)), "08.06.2024")
+                                    : DataDir + name);
+    }
+    WriteCheckList(list);
+    const std::string heading = "Termine der nächsten 9 Tage:\n";
+    std::string blocks, err;
+    std::vector<std::pair<int, std::string>> ahead;  // days, line
+    for (const std::string& file : list) {
+        const ProgramRun alone = Run({"-d", "15.06.2024", "-t", "9", file});
+        const std::size_t split = alone.out.find(heading);
+        ASSERT_NE(split, std::string::npos) << alone.out;
+        if (split > 0) blocks += (blocks.empty() ? "" : "\n") + alone.out.substr(0, split - 1);
+        std::istringstream lines(alone.out.substr(split + heading.size()));
+        for (std::string line; std::getline(lines, line) && line != "keine";)
+            ahead.emplace_back(line.rfind("Heute", 0) == 0 ? 0 : std::stoi(line.substr(3)), line + "\n");
+        err = alone.err + err;  // the walk goes from the last file to the first
+    }
+    std::stable_sort(ahead.begin(), ahead.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::string expected = blocks + "\n" + heading;
+    for (const auto& [days, line] : ahead) expected += line;
+    ASSERT_GT(ahead.size(), 100u);
+
+    const ProgramRun run = Run({"-d", "15.06.2024", "-t", "9"});
+
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(run.err, err);
+    EXPECT_EQ(run.status, 1);
 }
 
 TEST_F(CheckProgram, EmptyCheckListIsSaidAndNotAFailure) {

@@ -14,9 +14,10 @@ class FileScan : public EngineTest {};
 
 TEST_F(FileScan, AFileCutShortDuringTheReadFailsWithoutEndingTheProcess) {
     // A file of several read windows, cut at the first entry to nothing, to
-    // the middle of a page, or to a later window's start.
+    // the middle of a page, to the start of the second window's stretch, or
+    // into a later window.
     std::vector<EntrySpec> entries(12000, EntrySpec{.vorname = "Anna", .termin = "15.06.1980", .warnung1 = 7});
-    const std::size_t cuts[] = {0, 10 * kRecordSize + 100, 11000 * kRecordSize};
+    const std::size_t cuts[] = {0, 10 * kRecordSize + 100, 2 * 1024 * 1024, 11000 * kRecordSize};
     struct sigaction before {};
     ASSERT_EQ(::sigaction(SIGBUS, nullptr, &before), 0);
     for (const std::size_t cut : cuts) {
