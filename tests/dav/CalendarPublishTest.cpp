@@ -16,22 +16,6 @@
 namespace tmf::test {
 namespace {
 
-DavServer* CalendarServer(const std::string& which) {
-    static std::map<std::string, std::unique_ptr<DavServer>> servers;
-    auto& s = servers[which];
-    if (!s) {
-        if (which == "Radicale") s = std::make_unique<Radicale>();
-        else s = std::make_unique<Xandikos>();
-        QString why;
-        if (!s->start(&why)) {
-            ADD_FAILURE() << which << ": " << why.toStdString();
-            s.reset();
-            return nullptr;
-        }
-    }
-    return s.get();
-}
-
 int calendarNumber = 0;
 
 // An event another client put there; it must come through every run as it is.
@@ -69,8 +53,9 @@ class CalendarPublish : public DavTest, public ::testing::WithParamInterface<std
 protected:
     void SetUp() override {
         DavTest::SetUp();
-        server = CalendarServer(GetParam());
-        ASSERT_NE(server, nullptr);
+        QString why;
+        server = SharedServer(GetParam(), &why);
+        ASSERT_NE(server, nullptr) << GetParam() << ": " << why.toStdString();
         calendar = server->makeCalendar(QStringLiteral("kal%1").arg(++calendarNumber), QStringLiteral("Geburtstage"));
     }
 

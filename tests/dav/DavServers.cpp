@@ -9,6 +9,8 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSslCertificate>
+#include <map>
+#include <memory>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -207,6 +209,20 @@ bool Xandikos::start(QString* why) {
     const QString folder = QString::fromStdString(dir_.path()) + QStringLiteral("daten");
     return launch(QStringLiteral("xandikos"),
                   {"--defaults", "-d", folder, "-l", "127.0.0.1", "-p", QString::number(port)}, why);
+}
+
+DavServer* SharedServer(const std::string& which, QString* why) {
+    static std::map<std::string, std::unique_ptr<DavServer>> servers;
+    auto& s = servers[which];
+    if (!s) {
+        if (which == "Radicale") s = std::make_unique<Radicale>();
+        else s = std::make_unique<Xandikos>();
+        if (!s->start(why)) {
+            s.reset();
+            return nullptr;
+        }
+    }
+    return s.get();
 }
 
 }  // namespace tmf::test

@@ -101,4 +101,9 @@ protected:
     QString calendarHomePath() const override { return QStringLiteral("/user/calendars/"); }
 };
 
+// "Radicale" or "Xandikos", started at the first call and shared by every
+// test of the run after it; each test keeps to collections of its own.
+// Nothing, and why in `why`, when it would not start.
+DavServer* SharedServer(const std::string& which, QString* why);
+
 }  // namespace tmf::test

@@ -16,30 +16,15 @@
 namespace tmf::test {
 namespace {
 
-DavServer* StartedServer(const std::string& which) {
-    static std::map<std::string, std::unique_ptr<DavServer>> servers;
-    auto& s = servers[which];
-    if (!s) {
-        if (which == "Radicale") s = std::make_unique<Radicale>();
-        else s = std::make_unique<Xandikos>();
-        QString why;
-        if (!s->start(&why)) {
-            ADD_FAILURE() << which << ": " << why.toStdString();
-            s.reset();
-            return nullptr;
-        }
-    }
-    return s.get();
-}
-
 int bookNumber = 0;
 
 class ServerSync : public DavTest, public ::testing::WithParamInterface<std::string> {
 protected:
     void SetUp() override {
         DavTest::SetUp();
-        server = StartedServer(GetParam());
-        ASSERT_NE(server, nullptr);
+        QString why;
+        server = SharedServer(GetParam(), &why);
+        ASSERT_NE(server, nullptr) << GetParam() << ": " << why.toStdString();
         book = server->makeAddressBook(QStringLiteral("buch%1").arg(++bookNumber), QStringLiteral("Familie"));
     }
     dav::ContactSyncResult Run(const QList<QUrl>& books) {
