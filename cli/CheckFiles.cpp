@@ -35,13 +35,17 @@ void UpcomingOfFile::add(int days, std::string_view first, std::string_view last
                       static_cast<std::uint16_t>(whoLength), static_cast<std::uint16_t>(term.size()), at});
 }
 
-void UpcomingOfFile::sortByDays() {
+void UpcomingOfFile::finish() {
     std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) { return a.days < b.days; });
+    // Held until the last file is done: without the room grown for more.
+    items_.shrink_to_fit();
+    texts_.shrink_to_fit();
 }
 
 void UpcomingOfFile::clear() {
-    items_ = {};
-    texts_ = {};
+    // Swapped out, not assigned: an assigned empty string keeps its room.
+    std::vector<Item>().swap(items_);
+    std::string().swap(texts_);
 }
 
 Upcoming UpcomingOfFile::at(std::size_t i) const {
@@ -210,14 +214,14 @@ void CheckFile(const std::string& path, const CheckOptions& options, const Anniv
     run.changed = check.changed;
     if (!IsLoaded(result)) {
         // A read that failed half-way shows nothing of the file.
-        report.findings = {};
-        report.texts = {};
+        std::vector<Finding>().swap(report.findings);
+        std::string().swap(report.texts);
         upcoming.clear();
         return;
     }
     report.checked = true;
     SortByKind(report.findings);
-    upcoming.sortByDays();
+    upcoming.finish();
 }
 
 // Hands the reports on in the list's order: each as soon as its file and
@@ -230,8 +234,10 @@ public:
         const std::lock_guard lock(mutex_);
         runs_[file].done = true;
         for (; next_ < runs_.size() && runs_[next_].done; ++next_) {
-            if (options_.onReport) options_.onReport(runs_[next_].report);
-            runs_[next_].report = {};
+            // Moved out to be gone once written: a report assigned over
+            // would keep the room its texts had.
+            const FileReport report = std::move(runs_[next_].report);
+            if (options_.onReport) options_.onReport(report);
         }
     }
 
