@@ -255,12 +255,19 @@ void LookFromTheFirst(const std::vector<std::string>& files, const CheckOptions&
                       const AnniversaryTable& anniversaries, std::vector<FileRun>& runs, UpcomingList& upcoming,
                       InListOrder& order) {
     std::atomic<std::size_t> next{0};
-    const auto work = [&](std::exception_ptr& failure) noexcept {
+    cpu_set_t allowed;
+    std::atomic<bool> pinned{false};
+    const auto work = [&](std::exception_ptr& failure, bool second) noexcept {
         try {
             for (std::size_t i; (i = next.fetch_add(1)) < files.size();) {
                 HoldMessages(&runs[i].messages);
                 CheckFile(files[i], options, anniversaries, runs[i], upcoming.file(i));
                 order.done(i);
+                // Started on the other core, the second thread is let go
+                // again: held there, it would wait for that core while
+                // other programs use it and this one is free.
+                if (second && pinned.exchange(false))
+                    ::pthread_setaffinity_np(::pthread_self(), sizeof allowed, &allowed);
             }
         } catch (...) {
             next = files.size();  // the other thread stops too
@@ -272,22 +279,22 @@ void LookFromTheFirst(const std::vector<std::string>& files, const CheckOptions&
     std::exception_ptr failure, secondFailure;
     std::thread second;
     // Another core than this one, if there is one to have.
-    cpu_set_t cores;
-    CPU_ZERO(&cores);
-    if (::sched_getaffinity(0, sizeof cores, &cores) == 0) {
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+        cpu_set_t cores = allowed;
         if (const int here = ::sched_getcpu(); here >= 0) CPU_CLR(here, &cores);
         if (CPU_COUNT(&cores) > 0) {
             try {
-                second = std::thread(work, std::ref(secondFailure));
+                second = std::thread(work, std::ref(secondFailure), true);
                 // The system tends to queue a new thread behind the one that
                 // made it, where it would start when the work is nearly done.
-                ::pthread_setaffinity_np(second.native_handle(), sizeof cores, &cores);
+                pinned = ::pthread_setaffinity_np(second.native_handle(), sizeof cores, &cores) == 0;
             } catch (const std::system_error&) {
                 // This thread does it alone.
             }
         }
     }
-    work(failure);
+    work(failure, false);
     if (second.joinable()) second.join();
     if (failure) std::rethrow_exception(failure);
     if (secondFailure) std::rethrow_exception(secondFailure);
