@@ -35,13 +35,17 @@ void UpcomingOfFile::add(int days, std::string_view first, std::string_view last
                       static_cast<std::uint16_t>(whoLength), static_cast<std::uint16_t>(term.size()), at});
 }
 
-void UpcomingOfFile::sortByDays() {
+void UpcomingOfFile::finish() {
     std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) { return a.days < b.days; });
+    // Held until the last file is done: without the room grown for more.
+    items_.shrink_to_fit();
+    texts_.shrink_to_fit();
 }
 
 void UpcomingOfFile::clear() {
-    items_ = {};
-    texts_ = {};
+    // Swapped out, not assigned: an assigned empty string keeps its room.
+    std::vector<Item>().swap(items_);
+    std::string().swap(texts_);
 }
 
 Upcoming UpcomingOfFile::at(std::size_t i) const {
@@ -210,14 +214,14 @@ void CheckFile(const std::string& path, const CheckOptions& options, const Anniv
     run.changed = check.changed;
     if (!IsLoaded(result)) {
         // A read that failed half-way shows nothing of the file.
-        report.findings = {};
-        report.texts = {};
+        std::vector<Finding>().swap(report.findings);
+        std::string().swap(report.texts);
         upcoming.clear();
         return;
     }
     report.checked = true;
     SortByKind(report.findings);
-    upcoming.sortByDays();
+    upcoming.finish();
 }
 
 // Hands the reports on in the list's order: each as soon as its file and
@@ -230,8 +234,10 @@ public:
         const std::lock_guard lock(mutex_);
         runs_[file].done = true;
         for (; next_ < runs_.size() && runs_[next_].done; ++next_) {
-            if (options_.onReport) options_.onReport(runs_[next_].report);
-            runs_[next_].report = {};
+            // Moved out to be gone once written: a report assigned over
+            // would keep the room its texts had.
+            const FileReport report = std::move(runs_[next_].report);
+            if (options_.onReport) options_.onReport(report);
         }
     }
 
@@ -249,12 +255,19 @@ void LookFromTheFirst(const std::vector<std::string>& files, const CheckOptions&
                       const AnniversaryTable& anniversaries, std::vector<FileRun>& runs, UpcomingList& upcoming,
                       InListOrder& order) {
     std::atomic<std::size_t> next{0};
-    const auto work = [&](std::exception_ptr& failure) noexcept {
+    cpu_set_t allowed;
+    std::atomic<bool> pinned{false};
+    const auto work = [&](std::exception_ptr& failure, bool second) noexcept {
         try {
             for (std::size_t i; (i = next.fetch_add(1)) < files.size();) {
                 HoldMessages(&runs[i].messages);
                 CheckFile(files[i], options, anniversaries, runs[i], upcoming.file(i));
                 order.done(i);
+                // Started on the other core, the second thread is let go
+                // again: held there, it would wait for that core while
+                // other programs use it and this one is free.
+                if (second && pinned.exchange(false))
+                    ::pthread_setaffinity_np(::pthread_self(), sizeof allowed, &allowed);
             }
         } catch (...) {
             next = files.size();  // the other thread stops too
@@ -266,22 +279,22 @@ void LookFromTheFirst(const std::vector<std::string>& files, const CheckOptions&
     std::exception_ptr failure, secondFailure;
     std::thread second;
     // Another core than this one, if there is one to have.
-    cpu_set_t cores;
-    CPU_ZERO(&cores);
-    if (::sched_getaffinity(0, sizeof cores, &cores) == 0) {
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+        cpu_set_t cores = allowed;
         if (const int here = ::sched_getcpu(); here >= 0) CPU_CLR(here, &cores);
         if (CPU_COUNT(&cores) > 0) {
             try {
-                second = std::thread(work, std::ref(secondFailure));
+                second = std::thread(work, std::ref(secondFailure), true);
                 // The system tends to queue a new thread behind the one that
                 // made it, where it would start when the work is nearly done.
-                ::pthread_setaffinity_np(second.native_handle(), sizeof cores, &cores);
+                pinned = ::pthread_setaffinity_np(second.native_handle(), sizeof cores, &cores) == 0;
             } catch (const std::system_error&) {
                 // This thread does it alone.
             }
         }
     }
-    work(failure);
+    work(failure, false);
     if (second.joinable()) second.join();
     if (failure) std::rethrow_exception(failure);
     if (secondFailure) std::rethrow_exception(secondFailure);

@@ -54,8 +54,8 @@ class UpcomingOfFile {
 public:
     // who is "first last".
     void add(int days, std::string_view first, std::string_view last, std::string_view term, int years);
-    // Soonest first; a day's in the file's order.
-    void sortByDays();
+    // Once the file is done: soonest first, a day's in the file's order.
+    void finish();
     void clear();
     bool empty() const { return items_.empty(); }
 

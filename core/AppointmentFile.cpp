@@ -4,7 +4,9 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "CheckListEdit.h"
@@ -59,11 +61,14 @@ bool XorCopy(const unsigned char* in, unsigned char* out, std::size_t n, unsigne
     return (any8 & kTopBits) != 0;
 }
 
-void ReadText(const unsigned char* record, const TextSlot& slot, std::string& text) {
-    // A length byte beyond the field is not something the program writes;
-    // reading it as the full field keeps the bytes of the next field out.
-    const std::size_t length = std::min<std::size_t>(record[slot.offset], slot.capacity);
-    const unsigned char* in = record + slot.offset + 1;
+// A length byte beyond the field is not something the program writes;
+// reading it as the full field keeps the bytes of the next field out.
+std::size_t TextLength(const unsigned char* record, const TextSlot& slot) {
+    return std::min<std::size_t>(record[slot.offset], slot.capacity);
+}
+
+// length scrambled bytes to UTF-8.
+void ReadScrambled(const unsigned char* in, std::size_t length, std::string& text) {
     const unsigned char key = ScrambleKey(length);
     text.resize(length);
     // Plain ASCII is its own UTF-8; other characters take two or three bytes.
@@ -72,6 +77,10 @@ void ReadText(const unsigned char* record, const TextSlot& slot, std::string& te
     XorCopy(in, buf, length, key);
     text.clear();
     AppendCp1252AsUtf8(text, buf, length);
+}
+
+void ReadText(const unsigned char* record, const TextSlot& slot, std::string& text) {
+    ReadScrambled(record + slot.offset + 1, TextLength(record, slot), text);
 }
 
 void WriteText(unsigned char* record, const TextSlot& slot, const Cell& cell) {
@@ -128,6 +137,130 @@ void ReportLoadFailure(const std::string& name) {
 }
 
 int ReadInt8(const unsigned char* at) { return static_cast<std::int8_t>(*at); }
+
+// A record packed for the table: each text slot as its length byte and its
+// scrambled bytes, without the slot's empty room, then the six bytes of the
+// numbers as they stand in the record. The texts of a typical entry fill a
+// third of a record.
+constexpr std::size_t kNumberBytes = 6;
+constexpr std::size_t kMostPacked = kRecordSize;
+
+void PackRecord(const unsigned char* record, PackedRows& rows) {
+    unsigned char* out = rows.room(kMostPacked);
+    unsigned char* p = out;
+    for (const auto& slot : kTexts) {
+        const std::size_t length = TextLength(record, slot);
+        *p++ = static_cast<unsigned char>(length);
+        std::memcpy(p, record + slot.offset + 1, length);
+        p += length;
+    }
+    std::memcpy(p, record + kWarnung1At, 5);  // both leads and Erreicht lie side by side
+    p[5] = record[kLoeschenAt];
+    rows.add(static_cast<std::size_t>(p + kNumberBytes - out));
+}
+
+void DecodePacked(const unsigned char* packed, Row& row) {
+    for (const auto& slot : kTexts) {
+        const std::size_t length = *packed++;
+        ReadScrambled(packed, length, row[static_cast<std::size_t>(slot.field)].textToFill());
+        packed += length;
+    }
+    row[Warnung1] = Cell(ReadInt16(packed));
+    row[Warnung2] = Cell(ReadInt16(packed + 2));
+    row[Erreicht] = Cell(ReadInt8(packed + 4));
+    row[Loeschen] = Cell(ReadInt8(packed + 5));
+}
+
+void PackedText(const unsigned char* packed, int field, std::string& out) {
+    for (const auto& slot : kTexts) {
+        const std::size_t length = *packed++;
+        if (slot.field == field) {
+            ReadScrambled(packed, length, out);
+            return;
+        }
+        packed += length;
+    }
+    const unsigned char* numbers = packed;
+    switch (field) {
+        case Warnung1: out = std::to_string(ReadInt16(numbers)); break;
+        case Warnung2: out = std::to_string(ReadInt16(numbers + 2)); break;
+        case Erreicht: out = std::to_string(ReadInt8(numbers + 4)); break;
+        case Loeschen: out = std::to_string(ReadInt8(numbers + 5)); break;
+        default: out.clear(); break;
+    }
+}
+
+void PackedCp1252(const unsigned char* const row, int field, std::string& out) {
+    const unsigned char* packed = row;
+    for (const auto& slot : kTexts) {
+        const std::size_t length = *packed++;
+        if (slot.field == field) {
+            out.resize(length);
+            XorCopy(packed, reinterpret_cast<unsigned char*>(out.data()), length, ScrambleKey(length));
+            return;
+        }
+        packed += length;
+    }
+    PackedText(row, field, out);  // numbers are ASCII either way
+}
+
+// The record a packed row came from, as EncodeRecord writes it for the
+// decoded row: empty room zero, lengths within their fields.
+void UnpackRecord(const unsigned char* packed, unsigned char* record) {
+    std::memset(record, 0, kRecordSize);
+    for (const auto& slot : kTexts) {
+        const std::size_t length = *packed;
+        std::memcpy(record + slot.offset, packed, length + 1);
+        packed += length + 1;
+    }
+    std::memcpy(record + kWarnung1At, packed, 5);
+    record[kLoeschenAt] = packed[5];
+}
+
+constexpr PackedFormat kPackedRecords{DecodePacked, PackedText, PackedCp1252};
+
+// The file whose records are the table's rows as adopted: read from it
+// without a date to mend, to its last byte, or written there in full since.
+// While the table and the file are both as they were then, a full save has
+// the records to write already on disk and writes the header only: the
+// start, which saves the current file in full, then costs the same with
+// 32,000 entries as with none.
+struct FileAsRead {
+    std::string path;
+    FileStamp stamp;
+    std::string header;  // record 0 as it stands in the file
+    std::uint64_t adoption = 0;
+};
+std::optional<FileAsRead> gAsRead;
+
+bool HoldsTheTableAsRead(const std::string& name, std::int32_t n) {
+    if (!gAsRead || EntryTable.adoption() == 0 || EntryTable.adoption() != gAsRead->adoption ||
+        n != EntryTable.lastRow())
+        return false;
+    if (name != gAsRead->path && !SameFile(name, gAsRead->path)) return false;
+    const auto now = StampOf(name);
+    if (!now || *now != gAsRead->stamp || now->size != static_cast<unsigned long long>(n + 1) * kRecordSize)
+        return false;
+    // A change within the clock tick of the last one leaves the stamp as it
+    // was; one by another program would hardly leave the header so.
+    return ReadFileStart(name, kRecordSize) == gAsRead->header;
+}
+
+// After a write into a file, starting with the header: what it holds now.
+void NoteWritten(const std::string& name, bool all, std::string_view header) {
+    const bool same = gAsRead && (name == gAsRead->path || SameFile(name, gAsRead->path));
+    const auto now = StampOf(name);
+    // A full save of the rows as adopted leaves exactly them in the file; a
+    // header leaves the records as they were.
+    if (all && EntryTable.adoption() != 0 && now) {
+        gAsRead = FileAsRead{name, *now, std::string(header), EntryTable.adoption()};
+    } else if (same && !all && now) {
+        gAsRead->stamp = *now;
+        gAsRead->header = header;
+    } else if (same) {
+        gAsRead.reset();
+    }
+}
 
 
 bool StoredDateIsNormal(const unsigned char* record) { return NormalStoredDate(record).has_value(); }
@@ -226,6 +359,7 @@ void ForgetAllLoadFailures() { gUnreadable.clear(); }
 
 LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode, NameInMessage naming) {
     TableOperation busy;
+    gAsRead.reset();
     PlainFileReader file;
     unsigned char first[kRecordSize];
     if (!file.open(name) || file.read(first, kRecordSize).value_or(0) < kRecordSize) {
@@ -260,47 +394,59 @@ LoadResult LoadAppointmentFile(const std::string& name, std::string_view mode, N
     const auto available = static_cast<std::int32_t>(
         std::min<std::size_t>(file.size() / kRecordSize - 1, std::numeric_limits<std::int32_t>::max()));
     std::int32_t rows = std::min(n, available);
-    // The entries go straight into the table's record store and are decoded
-    // row by row when first looked at; until they are adopted the table is
-    // untouched, so a read that fails leaves it as it was.
-    unsigned char* records = EntryTable.recordBuffer(static_cast<std::size_t>(rows), kRecordSize);
-    const auto got = file.read(records, static_cast<std::size_t>(rows) * kRecordSize);
-    if (!got) {
-        ReportLoadFailure(name);
-        return LoadResult::Failed;
-    }
-    // The file may have shrunk since it was opened.
-    rows = std::min(rows, static_cast<std::int32_t>(*got / kRecordSize));
+    // The records are read a piece at a time and packed for the table; the
+    // table is untouched until it adopts them, so a read that fails leaves
+    // it as it was.
+    constexpr std::int32_t kPieceRecords = 512;
+    const std::unique_ptr<unsigned char[]> piece(new unsigned char[static_cast<std::size_t>(kPieceRecords) * kRecordSize]);
+    PackedRows packed;
 
     // The dates are checked now, as the messages belong to the load; a date
     // that needs another form gets it in the record itself.
     ShowProgress("Lade...", 0.0f, static_cast<float>(n));
     std::int32_t dateErrors = 0;
+    bool mended = false;
     std::string date;
-    for (std::int32_t i = 1; i <= rows; ++i) {
-        unsigned char* record = records + static_cast<std::size_t>(i - 1) * kRecordSize;
-        if (i + 16 <= rows) __builtin_prefetch(record + 16 * kRecordSize + kDateSlot.offset);
-        if (StoredDateIsNormal(record)) {
-            if (i % 10 == 0 || i == n) ShowProgress("Lade...", static_cast<float>(i), static_cast<float>(n));
-            continue;
+    for (std::int32_t first = 1; first <= rows;) {
+        const std::int32_t want = std::min(kPieceRecords, rows - first + 1);
+        const auto got = file.read(piece.get(), static_cast<std::size_t>(want) * kRecordSize);
+        if (!got) {
+            ReportLoadFailure(name);
+            return LoadResult::Failed;
         }
-        ReadText(record, kDateSlot, date);
-        if (!IsNormalizedDate(date) || (date[0] == '2' && date[1] == '9' && date[3] == '0' && date[4] == '2') ||
-            (date[6] == '0' && date[7] == '0')) {
-            int code = 0;
-            std::string checked = CheckDateText(date, code);
-            if (code != 0) {
-                // A file of random bytes under a valid header would ask for
-                // one box per entry: a few show what is wrong, one sums up.
-                if (++dateErrors <= kDateMessagesPerFile) ShowMessage(DateErrorMessage(code, checked));
-                checked = kFallbackDate;
+        // The file may have shrunk since it was opened.
+        const auto complete = static_cast<std::int32_t>(*got / kRecordSize);
+        if (complete < want) rows = first - 1 + complete;
+        for (std::int32_t k = 0; k < complete; ++k) {
+            const std::int32_t i = first + k;
+            unsigned char* record = piece.get() + static_cast<std::size_t>(k) * kRecordSize;
+            if (k + 16 < complete) __builtin_prefetch(record + 16 * kRecordSize + kDateSlot.offset);
+            if (!StoredDateIsNormal(record)) {
+                ReadText(record, kDateSlot, date);
+                if (!IsNormalizedDate(date) || (date[0] == '2' && date[1] == '9' && date[3] == '0' && date[4] == '2') ||
+                    (date[6] == '0' && date[7] == '0')) {
+                    int code = 0;
+                    std::string checked = CheckDateText(date, code);
+                    if (code != 0) {
+                        // A file of random bytes under a valid header would ask for
+                        // one box per entry: a few show what is wrong, one sums up.
+                        if (++dateErrors <= kDateMessagesPerFile) ShowMessage(DateErrorMessage(code, checked));
+                        checked = kFallbackDate;
+                    }
+                    WriteText(record, kDateSlot, Cell(std::move(checked)));
+                    mended = true;
+                }
             }
-            WriteText(record, kDateSlot, Cell(std::move(checked)));
+            PackRecord(record, packed);
+            if (i % 10 == 0 || i == n) ShowProgress("Lade...", static_cast<float>(i), static_cast<float>(n));
         }
-        if (i % 10 == 0 || i == n) ShowProgress("Lade...", static_cast<float>(i), static_cast<float>(n));
+        first += want;
     }
     MarkReadable(name);
-    EntryTable.adoptRecords(rows, DecodeRecord);
+    EntryTable.adoptPacked(std::move(packed), &kPackedRecords);
+    if (!mended && rows == n && file.size() == static_cast<std::size_t>(n + 1) * kRecordSize)
+        gAsRead = FileAsRead{name, file.stamp(), std::string(reinterpret_cast<const char*>(first), kRecordSize),
+                             EntryTable.adoption()};
     EntryTable.row(0) = std::move(header);
     EntryTableContent = TableContent::Entries;
     if (dateErrors > kDateMessagesPerFile)
@@ -339,14 +485,34 @@ bool SaveAppointmentFile(const std::string& name, std::string_view mode, std::st
     // cut the stored entries short.
     const Cell storedCount = EntryTable(HeaderCount, 0);
     if (all) EntryTable(HeaderCount, 0) = Cell(n);
+    IoError error;
+    if (all && HoldsTheTableAsRead(name, n)) {
+        ShowProgress("Speicher...", 0.0f, static_cast<float>(n));
+        std::string header(kRecordSize, '\0');
+        EncodeRecord(EntryTable.row(0), reinterpret_cast<unsigned char*>(header.data()));
+        if (WriteFileAt(name, 0, header, &error)) {
+            if (n > 0) ShowProgress("Speicher...", static_cast<float>(n), static_cast<float>(n));
+            NoteWritten(name, false, header);
+            return true;
+        }
+        EntryTable(HeaderCount, 0) = storedCount;
+        ShowMessage("Die Datei " + name + " konnte nicht gespeichert werden !\r\n" + error.reason +
+                        "\r\nDie Datei auf dem Datenträger ist unverändert.",
+                    MessageKind::Error);
+        return false;
+    }
     std::string buffer(static_cast<std::size_t>(n + 1) * kRecordSize, '\0');
     auto* out = reinterpret_cast<unsigned char*>(buffer.data());
     for (std::int32_t i = 0; i <= n; ++i) {
-        EncodeRecord(EntryTable.row(i), out + static_cast<std::size_t>(i) * kRecordSize);
+        unsigned char* record = out + static_cast<std::size_t>(i) * kRecordSize;
+        // Rows nothing has looked at since the load are written as they were
+        // read, without being decoded first.
+        if (const unsigned char* p = i > 0 ? EntryTable.packedRow(i) : nullptr) UnpackRecord(p, record);
+        else EncodeRecord(EntryTable.row(i), record);
         if (i % 10 == 0 || i == n) ShowProgress("Speicher...", static_cast<float>(i), static_cast<float>(n));
     }
-    IoError error;
     bool ok = all ? WriteFileAtomically(name, buffer, &error) : WriteFileAt(name, 0, buffer, &error);
+    if (ok) NoteWritten(name, all, std::string_view(buffer).substr(0, kRecordSize));
     if (!ok) {
         if (all) EntryTable(HeaderCount, 0) = storedCount;
         ShowMessage("Die Datei " + name + " konnte nicht gespeichert werden !\r\n" + error.reason +

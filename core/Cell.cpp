@@ -49,6 +49,21 @@ std::string Cell::asText() const {
     return std::visit(Visitor{}, value_);
 }
 
+namespace {
+
+// std::nearbyint without the maths library, which the terminal program would
+// otherwise load at every start for this one function: adding 2^52 and
+// taking it away again leaves the nearest whole number, ties to even, in
+// the default rounding; from 2^52 on every double is whole.
+double RoundHalfToEven(double v) {
+    constexpr double kWhole = 4503599627370496.0;  // 2^52
+    if (std::fabs(v) >= kWhole) return v;
+    const double shift = std::copysign(kWhole, v);
+    return (v + shift) - shift;
+}
+
+}  // namespace
+
 std::optional<std::int64_t> Cell::toInteger() const {
     struct Visitor {
         std::optional<std::int64_t> operator()(std::monostate) const { return 0; }
@@ -60,7 +75,7 @@ std::optional<std::int64_t> Cell::toInteger() const {
         std::optional<std::int64_t> operator()(double v) const {
             // Limits well inside int64 so the cast below is defined.
             if (!std::isfinite(v) || std::fabs(v) > 9.0e18) return std::nullopt;
-            return static_cast<std::int64_t>(std::nearbyint(v));  // half to even
+            return static_cast<std::int64_t>(RoundHalfToEven(v));
         }
         std::optional<std::int64_t> operator()(bool v) const { return v ? -1 : 0; }
     };

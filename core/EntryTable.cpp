@@ -1,28 +1,53 @@
 #include "EntryTable.h"
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 
+#include "Cp1252.h"
+
 namespace tmf {
 
+namespace {
+// Blocks grow from small (a file of five entries) to this; larger blocks
+// would leave more unused at the end of the last one.
+constexpr std::size_t kFirstBlock = 16 * 1024;
+constexpr std::size_t kLargestBlock = 1024 * 1024;
+}  // namespace
+
+unsigned char* PackedRows::room(std::size_t most) {
+    if (left_ < most) {
+        const std::size_t last = store_->sizes.empty() ? 0 : store_->sizes.back();
+        const std::size_t size = std::max(most, std::clamp(last * 2, kFirstBlock, kLargestBlock));
+        // Not zero-filled: the reader writes what it uses.
+        store_->blocks.emplace_back(new unsigned char[size]);
+        store_->sizes.push_back(size);
+        free_ = store_->blocks.back().get();
+        left_ = size;
+    }
+    return free_;
+}
+
+void PackedRows::add(std::size_t used) {
+    rows_.push_back(free_);
+    free_ += used;
+    left_ -= used;
+}
+
+std::size_t PackedRows::capacity() const {
+    std::size_t bytes = 0;
+    for (std::size_t size : store_->sizes) bytes += size;
+    return bytes;
+}
+
 EntryTableType::EntryTableType(const EntryTableType& other)
-    : pending_(other.pending_), pendingCount_(other.pendingCount_), recordSize_(other.recordSize_), decode_(other.decode_) {
+    : packed_(other.packed_), packedCount_(other.packedCount_), store_(other.store_), format_(other.format_),
+      adoptedOrder_(other.adoptedOrder_), adoption_(other.adoption_) {
     rows_.reserve(other.rows_.size());
     for (const Row* row : other.rows_) {
         Row* copy = row ? takeRow(false) : nullptr;
         if (copy) *copy = *row;
         rows_.push_back(copy);
-    }
-    // Only the pending rows need the records, and they are never beyond the
-    // table.
-    const std::size_t needed = other.rows_.size() * recordSize_;
-    if (other.records_.bytes && needed > 0) {
-        const std::size_t n = std::min(needed, other.records_.capacity);
-        records_.bytes.reset(new unsigned char[n]);
-        records_.capacity = n;
-        std::memcpy(records_.bytes.get(), other.records_.bytes.get(), n);
     }
 }
 
@@ -49,76 +74,110 @@ Row* EntryTableType::takeRow(bool cleared) const {
     return row;
 }
 
+void EntryTableType::dropPackedStore() const {
+    if (packedCount_ == 0) store_.reset();
+}
+
 void EntryTableType::decodeRow(std::size_t r) const {
     // A decoded row overwrites every field, so a spare one need not be
     // cleared first.
-    if (!rows_[r]) rows_[r] = takeRow(!pending_[r]);
-    if (pending_[r]) {
+    if (!rows_[r]) rows_[r] = takeRow(!packed_[r]);
+    if (packed_[r]) {
         // A row that was there before keeps its texts' storage, so that a
-        // reload over a table of the same size allocates nothing.
-        decode_(records_.bytes.get() + (r - 1) * recordSize_, *rows_[r]);
-        pending_[r] = 0;
-        if (--pendingCount_ == 0) records_ = Records();
+        // reload over a table of the same size allocates little.
+        format_->decode(packed_[r], *rows_[r]);
+        packed_[r] = nullptr;
+        --packedCount_;
+        dropPackedStore();
     }
 }
 
-void EntryTableType::decodeAll() const {
-    for (std::size_t r = 0; r < rows_.size(); ++r)
-        if (pending_[r] || !rows_[r]) decodeRow(r);
+std::string_view EntryTableType::TextOf(int field, int row, std::string& scratch) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return {};
+    const auto r = static_cast<std::size_t>(row);
+    if (const unsigned char* packed = packed_[r]) {
+        format_->text(packed, field, scratch);
+        return scratch;
+    }
+    if (!rows_[r]) return {};
+    const Cell& cell = rows_[r]->at(static_cast<std::size_t>(field));
+    if (const std::string* text = cell.textIf()) return *text;
+    scratch = cell.asText();
+    return scratch;
+}
+
+std::string_view EntryTableType::Cp1252Of(int field, int row, std::string& scratch) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return {};
+    if (const unsigned char* packed = packed_[static_cast<std::size_t>(row)]) {
+        format_->cp1252(packed, field, scratch);
+        return scratch;
+    }
+    std::string utf8;
+    scratch = Utf8ToCp1252(TextOf(field, row, utf8));
+    return scratch;
 }
 
 void EntryTableType::resize(int lastRow) {
     const std::size_t n = static_cast<std::size_t>(lastRow < 0 ? 0 : lastRow) + 1;
-    if (n < pending_.size())
-        pendingCount_ -= static_cast<std::size_t>(std::count(pending_.begin() + static_cast<std::ptrdiff_t>(n), pending_.end(), 1));
-    if (pendingCount_ == 0) records_ = Records();
-    for (std::size_t r = n; r < rows_.size(); ++r)
+    if (n != rows_.size()) adoptedOrder_ = false;
+    for (std::size_t r = n; r < rows_.size(); ++r) {
+        if (packed_[r]) --packedCount_;
         if (rows_[r]) spare_.push_back(rows_[r]);
+    }
     rows_.resize(n);
-    pending_.resize(n, 0);
+    packed_.resize(n, nullptr);
+    dropPackedStore();
 }
 
 void EntryTableType::reserve(int rows) {
     rows_.reserve(static_cast<std::size_t>(rows));
-    pending_.reserve(static_cast<std::size_t>(rows));
+    packed_.reserve(static_cast<std::size_t>(rows));
 }
 
 void EntryTableType::swapRows(int a, int b) {
     const std::size_t x = checked(a), y = checked(b);
-    at(x);
-    at(y);
+    if (x == y) return;
     std::swap(rows_[x], rows_[y]);
+    std::swap(packed_[x], packed_[y]);
+    adoptedOrder_ = false;
 }
 
 void EntryTableType::permuteRows(const std::vector<int>& order) {
-    decodeAll();
-    std::vector<Row*> moved(order.size());
-    for (std::size_t i = 1; i < order.size(); ++i) moved[i] = rows_[static_cast<std::size_t>(order[i])];
-    for (std::size_t i = 1; i < order.size(); ++i) rows_[i] = moved[i];
-}
-
-unsigned char* EntryTableType::recordBuffer(std::size_t n, std::size_t recordSize) {
-    const std::size_t bytes = n * recordSize;
-    nextRecordSize_ = recordSize;
-    // A new buffer every time: the one of the last load may still hold rows
-    // not yet decoded, and a read that fails must not touch them.
-    if (next_.capacity < bytes || !next_.bytes) {
-        // Not zero-filled: the reader overwrites what it uses.
-        next_.bytes.reset(new unsigned char[bytes == 0 ? 1 : bytes]);
-        next_.capacity = bytes;
+    std::vector<Row*> rows(order.size());
+    std::vector<const unsigned char*> packed(order.size());
+    bool same = true;
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        const auto from = static_cast<std::size_t>(order[i]);
+        same = same && from == i;
+        rows[i] = rows_[from];
+        packed[i] = packed_[from];
     }
-    return next_.bytes.get();
+    if (same) return;
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        rows_[i] = rows[i];
+        packed_[i] = packed[i];
+    }
+    adoptedOrder_ = false;
 }
 
-void EntryTableType::adoptRecords(int n, RecordDecoder decode) {
+void EntryTableType::adoptPacked(PackedRows&& rows, const PackedFormat* format) {
+    const auto n = static_cast<int>(rows.count());
+    // The rows of the table before become spare, their texts' storage kept.
+    resize(0);
     resize(n);
-    records_ = std::move(next_);
-    next_ = Records();
-    recordSize_ = nextRecordSize_;
-    decode_ = decode;
-    std::fill(pending_.begin() + 1, pending_.end(), 1);
-    pendingCount_ = pending_.size() - 1;
-    if (pendingCount_ == 0) records_ = Records();
+    for (std::size_t r = 1; r < rows_.size(); ++r) packed_[r] = rows.rows_[r - 1];
+    packedCount_ = rows_.size() - 1;
+    store_ = packedCount_ > 0 ? std::move(rows.store_) : nullptr;
+    format_ = format;
+    adoptedOrder_ = true;
+    static std::uint64_t adoptions = 0;
+    adoption_ = ++adoptions;
+    rows = PackedRows();
+}
+
+const unsigned char* EntryTableType::packedRow(int r) const {
+    if (r < 0 || static_cast<std::size_t>(r) >= rows_.size()) return nullptr;
+    return packed_[static_cast<std::size_t>(r)];
 }
 
 }  // namespace tmf

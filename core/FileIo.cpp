@@ -74,6 +74,18 @@ static int OpenForReading(const std::string& path, struct stat& st, IoError* err
     return fd;
 }
 
+static FileStamp StampFrom(const struct stat& st) {
+    return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+            static_cast<unsigned long long>(st.st_size),
+            static_cast<long long>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+std::optional<FileStamp> StampOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return StampFrom(st);
+}
+
 PlainFileReader::~PlainFileReader() {
     if (fd_ >= 0) ::close(fd_);
 }
@@ -82,6 +94,7 @@ bool PlainFileReader::open(const std::string& path, IoError* error) {
     struct stat st {};
     fd_ = OpenForReading(path, st, error);
     size_ = fd_ >= 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    if (fd_ >= 0) stamp_ = StampFrom(st);
     if (fd_ >= 0) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     return fd_ >= 0;
 }

@@ -13,6 +13,18 @@ struct IoError {
     std::string reason;  // German, for the user
 };
 
+// What tells one state of a file from a later one: the file itself (device
+// and inode), its size and its last change (nanoseconds).
+struct FileStamp {
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    unsigned long long size = 0;
+    long long changedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// The stamp of the file at path, links followed; nothing when there is none.
+std::optional<FileStamp> StampOf(const std::string& path);
+
 // The whole file, or nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path, IoError* error = nullptr);
 // At most the first limit bytes of the file (fewer when it is shorter).
@@ -35,6 +47,8 @@ public:
     bool open(const std::string& path, IoError* error = nullptr);
     // The size when it was opened.
     std::size_t size() const { return size_; }
+    // The stamp of the file opened, when it was opened.
+    const FileStamp& stamp() const { return stamp_; }
     // Fills up to n bytes; fewer only at the end of the file. Nothing on an
     // input/output error.
     std::optional<std::size_t> read(void* buffer, std::size_t n, IoError* error = nullptr);
@@ -42,6 +56,7 @@ public:
 private:
     int fd_ = -1;
     std::size_t size_ = 0;
+    FileStamp stamp_;
 };
 
 // The path that a write to path goes to, every symbolic link on the way

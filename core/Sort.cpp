@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "Cp1252.h"
@@ -14,25 +17,51 @@
 namespace tmf {
 namespace {
 
-// Texts compare by their Windows-1252 codes. Ranking the distinct texts once
-// turns every later comparison into an integer one with the same answer.
-std::vector<std::int64_t> TextRanks(int n, int primary, int secondary) {
-    using Key = std::pair<std::string, std::string>;
-    std::vector<Key> keys(static_cast<std::size_t>(n) + 1);
+// Texts compare by their Windows-1252 codes. Ranking the distinct texts of
+// each field once turns every later comparison into an integer one with the
+// same answer; a list of 32,000 people has far fewer distinct names.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
+// Rank of each row's text among the distinct texts of the field (1..n).
+std::vector<std::int64_t> FieldRanks(int n, int field, std::int64_t& distinct) {
+    std::unordered_map<std::string, std::int64_t, TextHash, std::equal_to<>> index;
+    std::vector<std::string> texts;
+    std::vector<std::int64_t> of(static_cast<std::size_t>(n) + 1, 0);
+    std::string scratch;
     for (int r = 1; r <= n; ++r) {
-        Key& k = keys[static_cast<std::size_t>(r)];
-        k.first = Utf8ToCp1252(EntryTable(primary, r).asText());
-        if (secondary >= 0) k.second = Utf8ToCp1252(EntryTable(secondary, r).asText());
+        EntryTable.prefetch(r + 8);
+        const std::string_view text = EntryTable.Cp1252Of(field, r, scratch);
+        auto it = index.find(text);
+        if (it == index.end()) {
+            it = index.emplace(std::string(text), static_cast<std::int64_t>(texts.size())).first;
+            texts.emplace_back(text);
+        }
+        of[static_cast<std::size_t>(r)] = it->second;
     }
-    std::vector<int> order(static_cast<std::size_t>(n));
-    std::iota(order.begin(), order.end(), 1);
-    std::sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
-    std::vector<std::int64_t> rank(static_cast<std::size_t>(n) + 1, 0);
-    std::int64_t current = 0;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (i > 0 && keys[order[i]] != keys[order[i - 1]]) ++current;
-        rank[static_cast<std::size_t>(order[i])] = current;
-    }
+    std::vector<std::int64_t> order(texts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](std::int64_t a, std::int64_t b) {
+        return texts[static_cast<std::size_t>(a)] < texts[static_cast<std::size_t>(b)];
+    });
+    std::vector<std::int64_t> rank(texts.size());
+    for (std::size_t i = 0; i < order.size(); ++i) rank[static_cast<std::size_t>(order[i])] = static_cast<std::int64_t>(i);
+    for (int r = 1; r <= n; ++r) of[static_cast<std::size_t>(r)] = rank[static_cast<std::size_t>(of[static_cast<std::size_t>(r)])];
+    distinct = static_cast<std::int64_t>(texts.size());
+    return of;
+}
+
+// Equal pairs of texts get equal keys, and keys order as the pairs do. The
+// rows are read without decoding them: a sort leaves a loaded file packed.
+std::vector<std::int64_t> TextRanks(int n, int primary, int secondary) {
+    std::int64_t distinct = 0;
+    std::vector<std::int64_t> rank = FieldRanks(n, primary, distinct);
+    if (secondary < 0) return rank;
+    const std::vector<std::int64_t> second = FieldRanks(n, secondary, distinct);
+    // Both ranks stay below the number of rows, so the product fits.
+    for (std::size_t r = 1; r < rank.size(); ++r) rank[r] = rank[r] * distinct + second[r];
     return rank;
 }
 
@@ -44,9 +73,10 @@ std::vector<std::int64_t> SortKeys(int choice, int n) {
     if (choice == SortTermThenDate) keys = TextRanks(n, Terminart, -1);
     const auto today = Today();
     const auto fallback = std::chrono::year_month_day{std::chrono::year{100}, std::chrono::January, std::chrono::day{1}};
+    std::string text;
     for (int r = 1; r <= n; ++r) {
-        const Cell& cell = EntryTable(TerminAm, r);
-        const auto date = ParseDate(cell.textIf() ? std::string_view(*cell.textIf()) : cell.asText()).value_or(fallback);
+        EntryTable.prefetch(r + 8);
+        const auto date = ParseDate(EntryTable.TextOf(TerminAm, r, text)).value_or(fallback);
         std::int64_t& k = keys[static_cast<std::size_t>(r)];
         switch (choice) {
             case SortSpanUp: k = DateValue(date, DateKind::AT, today); break;

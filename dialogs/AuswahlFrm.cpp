@@ -62,9 +62,9 @@ void TAuswahlF::FormShow() {
     list->clear();
     const int n = ListedRows();
     for (int i = 1; i <= n; ++i) {
-        const auto& row = MainGrid.cells[static_cast<std::size_t>(i)];
+        const auto cell = [i](int c) { return std::string(MainGrid.text(c, i)); };
         auto* item = new QListWidgetItem(
-            QString::fromStdString(SelectionLine(row[0], row[1], row[2], row[3], row[4])));
+            QString::fromStdString(SelectionLine(cell(0), cell(1), cell(2), cell(3), cell(4))));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
         list->addItem(item);
@@ -108,8 +108,8 @@ void TAuswahlF::Print(PrintCanvas& canvas) {
     for (int r : TickedRows()) {
         // The list may have been filled before the main list changed.
         if (r > n) continue;
-        const auto& row = MainGrid.cells[static_cast<std::size_t>(r)];
-        entries.push_back({row[0], row[1], row[2], row[3], row[4], EntryTable(Adresse, r).asText(),
+        const auto cell = [r](int c) { return std::string(MainGrid.text(c, r)); };
+        entries.push_back({cell(0), cell(1), cell(2), cell(3), cell(4), EntryTable(Adresse, r).asText(),
                            EntryTable(TelFaxMail, r).asText()});
     }
     PrintEntryList(canvas, HeaderLine(), entries, ui->CheckBox1->isChecked());

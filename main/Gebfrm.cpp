@@ -208,12 +208,16 @@ void TGebF::SetStatusPanel(int panel, const std::string& text) {
 }
 
 void TGebF::SetProgressText(const std::string& text) {
-    PacerFor(ui->ProzentText)->Change([&] { ui->ProzentText->setText(QString::fromStdString(text)); });
+    // A long operation repeats its text with every report.
+    if (text != shownProgressText_) {
+        shownProgressText_ = text;
+        PacerFor(ui->ProzentText)->Change([&] { ui->ProzentText->setText(QString::fromStdString(text)); });
+    }
     if (ui->Prozent->value() >= 100) ShowPacedNow();  // "Fertig": the operation is over
 }
 
 void TGebF::SetProgressValue(int percent) {
-    PacerFor(ui->Prozent)->Change([&] { ui->Prozent->setValue(percent); });
+    if (percent != ui->Prozent->value()) PacerFor(ui->Prozent)->Change([&] { ui->Prozent->setValue(percent); });
     if (percent >= 100) ShowPacedNow();
 }
 

@@ -141,6 +141,7 @@ private:
     RepaintPacer* PacerFor(QWidget* control);
     void ShowPacedNow();
     std::vector<RepaintPacer*> pacers_;
+    std::string shownProgressText_;
     // True (with a beep) while a check run or another table operation is
     // under way: commands that touch the table must not run then.
     bool RefuseWhileBusy();

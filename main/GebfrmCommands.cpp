@@ -176,7 +176,7 @@ void TGebF::Edit1Change() {
         const std::string needle = UpperCp1252(ui->Edit1->text().toStdString());
         bool match = false;
         for (int c = 1; c <= 4 && !match; ++c)
-            match = UpperCp1252(MainGrid.cells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]).find(needle) !=
+            match = UpperCp1252(MainGrid.text(c, r)).find(needle) !=
                     std::string::npos;
         if (!match && !needle.empty()) {
             SetRowVisible(r, false);

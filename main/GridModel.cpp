@@ -17,8 +17,10 @@ int GridModel::columnCount(const QModelIndex& parent) const { return parent.isVa
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() + 1 >= MainGrid.rowCount()) return {};
-    if (role == Qt::DisplayRole)
-        return QString::fromStdString(MainGrid.cells[static_cast<std::size_t>(index.row() + 1)][static_cast<std::size_t>(index.column())]);
+    if (role == Qt::DisplayRole) {
+        const std::string_view text = MainGrid.text(index.column(), index.row() + 1);
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
     if (index.column() == 0) {
         // The number column looks like the fixed column it stands for.
         if (role == Qt::BackgroundRole) return QApplication::palette().button();

@@ -6,7 +6,13 @@
 namespace tmf::qt {
 
 void QtDesktop::ProcessPendingMessages() {
+    // Long operations let the messages through every few rows, thousands of
+    // times a second; a pass every few milliseconds serves the user's input
+    // and paints just as well, and the passes in between would cost more
+    // than the rows.
+    if (lastPass_.isValid() && lastPass_.nsecsElapsed() < kPassIntervalNs) return;
     QCoreApplication::processEvents();
+    lastPass_.start();
 }
 
 ScreenSize QtDesktop::Screen() {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 
@@ -18,8 +19,11 @@ public:
     // The window that SetMainWindowEnabled acts on; it may go away before us.
     void setMainWindow(QWidget* window) { mainWindow_ = window; }
 
+    static constexpr qint64 kPassIntervalNs = 4'000'000;
+
 private:
     QPointer<QWidget> mainWindow_;
+    QElapsedTimer lastPass_;
 };
 
 }  // namespace tmf::qt

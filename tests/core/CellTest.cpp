@@ -2,6 +2,7 @@
 // settings lines and header numbers go through.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -66,6 +67,15 @@ TEST(Cell, RealsRoundHalfToEven) {
     EXPECT_EQ(Cell(2.4).asInteger(), 2);
     EXPECT_FALSE(Cell(1e300).toInteger().has_value());
     EXPECT_FALSE(Cell(std::numeric_limits<double>::quiet_NaN()).toInteger().has_value());
+    // Ties, the largest value below one half, and both sides of 2^52, where
+    // every double becomes whole.
+    const double values[] = {0.5, 1.5, -0.5, -1.5, 0.49999999999999994, -0.49999999999999994,
+                             4503599627370495.5, -4503599627370494.5, 4503599627370496.0, 4503599627370497.0,
+                             -9007199254740994.0, 8.9e18, -8.9e18, 1e15 + 0.5, 123456.75};
+    for (const double v : values) {
+        SCOPED_TRACE(v);
+        EXPECT_EQ(Cell(v).asInteger(), static_cast<std::int64_t>(std::nearbyint(v)));
+    }
 }
 
 TEST(Cell, RealTextHasFifteenSignificantDigits) {

@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
+#include <utility>
 #include <numeric>
 #include <random>
 
 #include "AppointmentFile.h"
+#include "Scramble.h"
 #include "CoreFixture.h"
 #include "SampleFiles.h"
 #include "State.h"
@@ -105,4 +109,105 @@ TEST_F(EntryTableLazy, ReloadAfterSomeRowsWereTouchedGivesTheNewFile) {
     // A load that fails leaves the rows of the last one.
     EXPECT_EQ(LoadAppointmentFile(dir.file("fehlt.tmf"), "Alles"), LoadResult::Failed);
     ExpectSame(Decoded(bytes), 4);
+}
+
+// ------------------------------------------------- packed rows of a load
+
+class EntryTablePacked : public EntryTableLazy {
+protected:
+    // A file of generated entries with records as other writers leave
+    // them: bytes left in the empty room of a field, a length byte beyond
+    // its field, bytes that Windows-1252 leaves undefined, negative leads.
+    std::string OddFile() {
+        std::string bytes = test::AppointmentFileBytes(test::GenerateEntries(12, 3));
+        auto at = [&](int record, std::size_t offset) -> char& {
+            return bytes[static_cast<std::size_t>(record) * kRecordSize + offset];
+        };
+        at(1, 20) = '\x55';                                  // room behind "Vorname"
+        at(2, 63) = static_cast<char>(200);                  // "Bemerkung" longer than its 100 bytes
+        at(3, 1) = static_cast<char>(0x81 ^ ScrambleKey(static_cast<unsigned char>(at(3, 0))));
+        at(4, 164) = '\xF9';                                 // Warnung1 -7
+        at(4, 165) = '\xFF';
+        at(5, 168) = '\x7F';                                 // Erreicht 127
+        at(6, 371) = '\xFF';                                 // Loeschen -1
+        at(7, 387) = '\x33';                                 // the last byte of the record
+        return bytes;
+    }
+};
+
+TEST_F(EntryTablePacked, TextsOfEveryFieldReadAsTheDecodedCellsWithoutDecodingTheRows) {
+    const std::string bytes = OddFile();
+    dir.write("a.tmf", bytes);
+    ASSERT_EQ(LoadAppointmentFile(dir.file("a.tmf"), "Alles"), LoadResult::Loaded);
+    const std::vector<Row> model = Decoded(bytes);
+    std::string scratch;
+    for (int r = 1; r <= EntryCount; ++r)
+        for (int f = 0; f < kFieldCount; ++f)
+            EXPECT_EQ(EntryTable.TextOf(f, r, scratch), model[static_cast<std::size_t>(r)][static_cast<std::size_t>(f)].asText())
+                << r << "/" << f;
+    for (int r = 1; r <= EntryCount; ++r) EXPECT_NE(EntryTable.packedRow(r), nullptr) << r;
+    EXPECT_TRUE(EntryTable.unchangedSinceAdopted());
+    // Decoded and changed rows read as they are now.
+    EntryTable(Vorname, 2) = Cell("Neu");
+    EntryTable(Warnung2, 3) = Cell(-4);
+    EXPECT_EQ(EntryTable.packedRow(2), nullptr);
+    EXPECT_EQ(EntryTable.TextOf(Vorname, 2, scratch), "Neu");
+    EXPECT_EQ(EntryTable.TextOf(Warnung2, 3, scratch), "-4");
+    EXPECT_EQ(EntryTable.TextOf(Vorname, EntryCount + 1, scratch), "");
+    EXPECT_FALSE(EntryTable.unchangedSinceAdopted());
+}
+
+TEST_F(EntryTablePacked, RowsMoveWithoutBeingDecodedAndOnlyAnUnmovedTableStaysAsAdopted) {
+    dir.write("a.tmf", test::AppointmentFileBytes(test::GenerateEntries(6, 4)));
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        bool asAdopted;
+    };
+    const std::vector<Case> cases = {
+        {"nothing", [] {}, true},
+        {"sort that moves nothing", [] { EntryTable.permuteRows({0, 1, 2, 3, 4, 5, 6}); }, true},
+        {"a row swapped with itself", [] { EntryTable.swapRows(3, 3); }, true},
+        {"a const look at a row", [] { (void)std::as_const(EntryTable).row(2); }, false},
+        {"sort", [] { EntryTable.permuteRows({0, 6, 5, 4, 3, 2, 1}); }, false},
+        {"swap", [] { EntryTable.swapRows(1, 6); }, false},
+        {"one row more", [] { ResizeEntryTable(7); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(LoadAppointmentFile(dir.file("a.tmf"), "Alles"), LoadResult::Loaded);
+        c.change();
+        EXPECT_EQ(EntryTable.unchangedSinceAdopted(), c.asAdopted);
+        int packed = 0;
+        for (int r = 1; r <= 6; ++r) packed += EntryTable.packedRow(r) != nullptr;
+        EXPECT_EQ(packed, std::string(c.name) == "a const look at a row" ? 5 : 6);
+    }
+}
+
+TEST_F(EntryTablePacked, AFullSaveWritesPackedRowsAsDecodedOnesWouldBe) {
+    // Whatever a record held, a row written without being decoded gives the
+    // bytes the decoded row gives: no stray byte survives, nothing is lost.
+    const std::string bytes = OddFile();
+    dir.write("a.tmf", bytes);
+    ASSERT_EQ(LoadAppointmentFile(dir.file("a.tmf"), "Alles"), LoadResult::Loaded);
+    EntryTable.swapRows(2, 9);  // moved, still packed
+    ASSERT_TRUE(SaveAppointmentFile(dir.file("packed.tmf"), "Alles", ""));
+    ASSERT_EQ(LoadAppointmentFile(dir.file("a.tmf"), "Alles"), LoadResult::Loaded);
+    EntryTable.swapRows(2, 9);
+    for (int r = 1; r <= EntryCount; ++r) (void)EntryTable.row(r);
+    ASSERT_TRUE(SaveAppointmentFile(dir.file("decoded.tmf"), "Alles", ""));
+    const std::string packed = dir.read("packed.tmf");
+    ASSERT_EQ(packed.size(), bytes.size());
+    EXPECT_EQ(packed, dir.read("decoded.tmf"));
+    EXPECT_NE(packed.substr(kRecordSize), bytes.substr(kRecordSize));  // the odd bytes were cleaned up
+}
+
+TEST_F(EntryTablePacked, ACopySharesThePackedRowsAndOutlivesTheOriginal) {
+    const std::string bytes = test::AppointmentFileBytes(test::GenerateEntries(300, 5));
+    dir.write("a.tmf", bytes);
+    ASSERT_EQ(LoadAppointmentFile(dir.file("a.tmf"), "Alles"), LoadResult::Loaded);
+    auto copy = std::make_unique<EntryTableType>(EntryTable);
+    EntryTable = EntryTableType();  // the original's rows are gone
+    const std::vector<Row> model = Decoded(bytes);
+    for (int r = 1; r <= 300; ++r) EXPECT_EQ(copy->row(r), model[static_cast<std::size_t>(r)]) << r;
 }

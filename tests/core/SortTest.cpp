@@ -5,8 +5,10 @@
 // comparison.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 
+#include "AppointmentFile.h"
 #include "CoreFixture.h"
 #include "Cp1252.h"
 #include "Dates.h"
@@ -350,5 +352,34 @@ TEST_F(Sort, SortedKeysAreInOrderForEveryChoice) {
     for (int choice : {1, 2, 6}) {
         SortEntries(choice);
         for (int r = 1; r < EntryCount; ++r) ASSERT_FALSE(WrongOrder(choice, r, r + 1)) << choice << " " << r;
+    }
+}
+
+TEST_F(Sort, ALoadedFileSortsAsItsDecodedRowsWouldWithoutDecodingThem) {
+    // Š is 0x8A in Windows-1252 but U+0160 in UTF-8, after Ö (U+00D6): the
+    // rows read straight from the file must compare by the code page too.
+    static const char* names[] = {"Šimon", "Ölaf", "Zoë", "€uro", "anna", "Anna", "", "Ann", "Bert"};
+    std::mt19937 rng(5);
+    std::vector<test::EntrySpec> entries;
+    for (int i = 0; i < 400; ++i) {
+        test::EntrySpec e;
+        e.vorname = names[rng() % std::size(names)];
+        e.nachname = names[rng() % std::size(names)];
+        e.terminart = names[rng() % 3];
+        e.termin = "0" + std::to_string(1 + rng() % 9) + ".0" + std::to_string(1 + rng() % 9) + ".19" +
+                   std::to_string(10 + rng() % 90);
+        e.bemerkung = "#" + std::to_string(i + 1);
+        entries.push_back(e);
+    }
+    const std::string path = dir.file("a.tmf");
+    dir.write("a.tmf", test::AppointmentFileBytes(entries));
+    for (int choice = 1; choice <= 6; ++choice) {
+        test::LoadIntoState(entries);
+        ReferenceSort(choice);
+        const std::vector<std::string> expected = Column(Bemerkung);
+        ASSERT_EQ(LoadAppointmentFile(path, "Alles"), LoadResult::Loaded);
+        SortEntries(choice);
+        for (int r = 1; r <= EntryCount; ++r) ASSERT_NE(EntryTable.packedRow(r), nullptr) << r;
+        EXPECT_EQ(Column(Bemerkung), expected) << "choice " << choice;
     }
 }

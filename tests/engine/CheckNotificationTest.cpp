@@ -102,6 +102,6 @@ TEST_F(CheckNotification, GridShowsNoYearsOrDaysSinceForADateWithoutYear) {
     for (const auto& [choice, column] : expected) {
         EntryTable(HeaderOutputChoice, 0) = Cell(choice);
         FillGrid();
-        EXPECT_EQ((std::vector<std::string>{MainGrid.cell(4, 1), MainGrid.cell(4, 2)}), column) << choice;
+        EXPECT_EQ((std::vector<std::string>{std::string(MainGrid.text(4, 1)), std::string(MainGrid.text(4, 2))}), column) << choice;
     }
 }

@@ -76,7 +76,7 @@ protected:
     }
     static std::vector<std::string> Column(int c) {
         std::vector<std::string> texts;
-        for (int r = 1; r < MainGrid.rowCount(); ++r) texts.push_back(MainGrid.cell(c, r));
+        for (int r = 1; r < MainGrid.rowCount(); ++r) texts.emplace_back(MainGrid.text(c, r));
         return texts;
     }
     static std::string Days(int y1, unsigned m1, unsigned d1, int y2, unsigned m2, unsigned d2) {
@@ -86,10 +86,10 @@ protected:
 
 TEST_F(Grid, EmptyFileLeavesOnlyTheTitleRowAndNoProgress) {
     MainGrid.setRowCount(6);
-    MainGrid.cell(4, 0) = "Termin";
+    MainGrid.setText(4, 0, "Termin");
     FillGrid();
     EXPECT_EQ(MainGrid.rowCount(), 1);
-    EXPECT_EQ(MainGrid.cell(4, 0), "");
+    EXPECT_EQ(MainGrid.text(4, 0), "");
     EXPECT_EQ(main.panel(0), std::vector<std::string>{DataDir + "Liste.tmf"});
     EXPECT_EQ(main.panel(2), std::vector<std::string>{"Einträge: 0"});
     EXPECT_TRUE(main.progressLog.empty());
@@ -104,10 +104,10 @@ TEST_F(Grid, TwentyFiveEntriesCountInTensAndEndWithFertig) {
     EXPECT_EQ(main.progressLog, (std::vector<std::string>{"Ausgabe...", "=40", "Ausgabe...", "=80",
                                                           "Ausgabe...", "=100", "Fertig"}));
     EXPECT_EQ(MainGrid.rowCount(), 26);
-    EXPECT_EQ(MainGrid.cell(0, 25), "25");
-    EXPECT_EQ(MainGrid.cell(1, 7), EntryTable(Vorname, 7).asText());
-    EXPECT_EQ(MainGrid.cell(2, 7), EntryTable(Nachname, 7).asText());
-    EXPECT_EQ(MainGrid.cell(3, 7), EntryTable(Terminart, 7).asText());
+    EXPECT_EQ(MainGrid.text(0, 25), "25");
+    EXPECT_EQ(MainGrid.text(1, 7), EntryTable(Vorname, 7).asText());
+    EXPECT_EQ(MainGrid.text(2, 7), EntryTable(Nachname, 7).asText());
+    EXPECT_EQ(MainGrid.text(3, 7), EntryTable(Terminart, 7).asText());
 }
 
 TEST_F(Grid, ValueColumnFollowsTheOutputChoice) {
@@ -141,8 +141,8 @@ TEST_F(Grid, UnknownOutputChoiceLeavesTheValueColumnAsItWas) {
     EntryTable(HeaderOutputChoice, 0) = Cell("7");
     EntryTable(Vorname, 1) = Cell("Anders");
     FillGrid();
-    EXPECT_EQ(MainGrid.cell(1, 1), "Anders");
-    EXPECT_EQ(MainGrid.cell(4, 1), "15.06.1990");
+    EXPECT_EQ(MainGrid.text(1, 1), "Anders");
+    EXPECT_EQ(MainGrid.text(4, 1), "15.06.1990");
 }
 
 TEST_F(Grid, HiddenRowsStayWithTheirPositionsAcrossARefill) {

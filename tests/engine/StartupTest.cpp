@@ -105,9 +105,9 @@ TEST_F(Startup, MainWindowTakesTheStoredOffsetsAndTheFileItsChoices) {
 
     EXPECT_EQ(main.moves, (std::vector<std::pair<int, int>>{{222, 164}}));
     EXPECT_EQ(main.choiceLists, (std::vector<std::pair<int, int>>{{3, 1}}));
-    EXPECT_EQ(MainGrid.cells.at(1)[1], "Adam");
-    EXPECT_EQ(MainGrid.cells.at(1)[4], "5");
-    EXPECT_EQ(MainGrid.cells.at(2)[4], "1");
+    EXPECT_EQ(MainGrid.text(1, 1), "Adam");
+    EXPECT_EQ(MainGrid.text(4, 1), "5");
+    EXPECT_EQ(MainGrid.text(4, 2), "1");
 }
 
 // ------------------------------------------------------ when checks happen
@@ -167,7 +167,7 @@ TEST_F(Startup, WithoutAnyCheckTheFileIsStillLoadedInFullAndStamped) {
     EXPECT_FALSE(Checked());
     EXPECT_EQ(splash.fileCaptions, std::vector<std::string>{"Nie.tmf"});
     EXPECT_EQ(EntryCount, 2);
-    EXPECT_EQ(MainGrid.cells.at(2)[1], "Zweite");
+    EXPECT_EQ(MainGrid.text(1, 2), "Zweite");
     EXPECT_EQ(ReadOnDisk(file).lastCheck(), "15.06.2024");
     EXPECT_EQ(Modified, 0);
 }

@@ -113,7 +113,7 @@ TEST_F(PrintingToPdf, EveryTextStandsInItsColumnAndLineOnThePage) {
     ASSERT_FALSE(words.empty());
     EXPECT_NEAR(Find(words, "/home/anna/daten/Familie.tmf").x, PageX(kPrintLeft), 1.0);
     // Number, first name, last name, term name and value in their columns.
-    const QString value = QString::fromStdString(MainGrid.cells[1][4]);
+    const QString value = QString::fromStdString(std::string(MainGrid.text(4, 1)));
     ASSERT_FALSE(value.isEmpty());
     const struct {
         QString text;
