@@ -170,6 +170,19 @@ std::vector<WantedEvent> WantedEvents(const EntryTableType& table, int entryCoun
     return out;
 }
 
+namespace {
+
+// A write that ended unheard may have left its version on the server: it
+// stays one this program knows as its own, or a second run killed in turn
+// would take it for someone else's. The ETag still names the version heard
+// before it.
+void SetIntent(PublishedEvent& e, const std::string& intent) {
+    if (!e.intent.empty() && e.intent != PublishedEvent::kDeleting && e.intent != intent) e.fingerprint = e.intent;
+    e.intent = intent;
+}
+
+}  // namespace
+
 PublishPlan PlanPublish(const std::vector<WantedEvent>& wanted, const PublishedCalendar& last,
                         const std::string& collectionPath) {
     PublishPlan plan;
@@ -195,7 +208,7 @@ PublishPlan PlanPublish(const std::vector<WantedEvent>& wanted, const PublishedC
         const bool create = known.etag.empty() || known.gone;
         plan.steps.push_back({create ? PublishAction::Create : PublishAction::Update, w.uid, known.href,
                               create ? std::string() : known.etag, w.fingerprint, w.row, w.summary});
-        plan.withIntents.events[w.uid].intent = w.fingerprint;
+        SetIntent(plan.withIntents.events[w.uid], w.fingerprint);
     }
     for (const auto& [uid, known] : last.events) {
         if (seen.count(uid)) continue;
@@ -205,7 +218,7 @@ PublishPlan PlanPublish(const std::vector<WantedEvent>& wanted, const PublishedC
             continue;
         }
         plan.steps.push_back({PublishAction::Delete, uid, known.href, known.etag, {}, 0, {}});
-        plan.withIntents.events[uid].intent = PublishedEvent::kDeleting;
+        SetIntent(plan.withIntents.events[uid], PublishedEvent::kDeleting);
     }
     return plan;
 }

@@ -190,6 +190,16 @@ std::string WriteEventResource(const EntryTableType& table, int row, const std::
     return out;
 }
 
+std::string WriteEventCollection(const EntryTableType& table, const std::vector<EntryEvent>& events,
+                                 std::string_view calendarName, sys_days stamp) {
+    std::string out;
+    BeginCalendar(out);
+    if (!calendarName.empty()) Line(out, "X-WR-CALNAME:" + EscapeText(std::string(calendarName)));
+    for (const EntryEvent& e : events) WriteEvent(out, table, e.row, e.uid, stamp);
+    Line(out, "END:VCALENDAR");
+    return out;
+}
+
 bool ExportICalendar(const std::string& path) {
     const int n = LastEntryRow();
     IoError error;

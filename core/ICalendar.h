@@ -37,6 +37,11 @@ std::vector<EntryEvent> EntryEvents(const EntryTableType& table, int entryCount)
 std::string WriteEventResource(const EntryTableType& table, int row, const std::string& uid,
                                std::chrono::sys_days stamp);
 
+// The events of the given rows as one calendar named calendarName (a
+// server that takes a whole calendar in one request keeps the name).
+std::string WriteEventCollection(const EntryTableType& table, const std::vector<EntryEvent>& events,
+                                 std::string_view calendarName, std::chrono::sys_days stamp);
+
 // Writes the loaded entries to path, replacing it only once it is complete.
 // Shows a message and returns false on failure.
 bool ExportICalendar(const std::string& path);

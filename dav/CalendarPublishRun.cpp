@@ -35,6 +35,34 @@ QString LastPathPart(const std::string& href) {
     return QText(slash == std::string::npos ? href : href.substr(slash + 1));
 }
 
+// A first publish of at least this many events into an empty calendar goes
+// as one whole calendar where the server takes that: a server that checks
+// every new event's UID against all the others spends, per PUT, time that
+// grows with the calendar, so that one PUT per event takes hours at 32,000.
+constexpr std::size_t kWholeUploadMin = 32;
+
+// The members of a collection (decoded path -> ETag) from a Depth: 1
+// PROPFIND; nothing when the answer is not a listing.
+std::optional<QHash<QString, QString>> Members(const DavReply& reply) {
+    if (reply.error || reply.status != 207) return std::nullopt;
+    const MultiStatus ms = ParseMultiStatus(reply.body);
+    if (!ms.ok) return std::nullopt;
+    QHash<QString, QString> members;
+    const QString own = reply.url.path(QUrl::FullyDecoded);
+    for (const DavResponse& r : ms.responses) {
+        const QString path = HrefPath(r.href, reply.url);
+        if (!SameCollectionPath(path, own)) members.insert(path, r.text(kNsDav, "getetag").trimmed());
+    }
+    return members;
+}
+
+DavError QuotaError(const QString& name, const QUrl& url, int status) {
+    return MakeError(DavErrorKind::HttpStatus, url,
+                     QStringLiteral("Auf dem Server ist kein Platz mehr (507, Speicherplatz erschöpft). "
+                                    "„%1“ ist nicht ganz auf dem Stand; was fehlt, wird beim nächsten Mal "
+                                    "gesendet.").arg(name), status);
+}
+
 }  // namespace
 
 QString CalendarGoneMessage(const QString& name, const QUrl& url) {
@@ -60,6 +88,10 @@ struct CalendarPublishRun::Impl {
         std::size_t next = 0;
         int running = 0;
         int done = 0;
+        bool wholeTried = false;
+        std::vector<WantedEvent> wanted;
+        std::vector<PublishStep> planned;  // as they were before a whole upload named their paths
+        PublishedCalendar plannedNow;
         bool stopping = false;
         bool stateFailed = false;
         PublishReport report;
@@ -137,6 +169,16 @@ struct CalendarPublishRun::Impl {
         j.started.assign(j.steps.size(), false);
         j.now = plan.withIntents;
         if (j.steps.empty() && plan.forgotten.empty()) return endCalendar();
+        if (!j.wholeTried && mayUploadWhole(c)) {
+            j.wholeTried = true;
+            j.wanted = wanted;
+            return listBeforeWhole(c);
+        }
+        sendSteps();
+    }
+
+    void sendSteps() {
+        Job& j = *job;
         // The intents go to disk before the first request.
         if (!writeState()) {
             job.reset();
@@ -203,6 +245,194 @@ struct CalendarPublishRun::Impl {
         result.fileFailures << why;
         job.reset();
         nextCalendar();
+    }
+
+    // ------------------------------------------------------------ whole upload
+
+    // Nothing of this program's is known to be in the calendar, every step
+    // makes a new event, and the calendar has nothing a whole upload would
+    // lose: it replaces the collection, keeping only its name.
+    bool mayUploadWhole(const DavCollection& c) const {
+        const Job& j = *job;
+        if (c.etag.isEmpty() || !c.color.isEmpty() || j.steps.size() < kWholeUploadMin) return false;
+        for (const PublishStep& s : j.steps)
+            if (s.action != PublishAction::Create) return false;
+        for (const auto& [uid, e] : j.last.events)
+            if (!e.etag.empty()) return false;
+        return true;
+    }
+
+    // The calendar's members: a calendar-query for every calendar object,
+    // which a server answers from its index, where a PROPFIND may read
+    // every event (Radicale: 0.7 against 21 seconds for 8,000); the PROPFIND
+    // where the report is not taken.
+    void listMembers(std::function<void(const DavReply&)> done, bool report = true) {
+        DavRequest request{report ? "REPORT" : "PROPFIND", job->base,
+                           report ? CalendarQueryBody({{kNsDav, "getetag"}}) : PropfindBody({{kNsDav, "getetag"}})};
+        request.depth = 1;
+        request.quietMs = client.limits().timeoutMs * 4;
+        auto a = alive;
+        client.send(request, [this, a, done, report](const DavReply& reply) {
+            if (!*a) return;
+            if (report && !Members(reply)) return listMembers(done, false);
+            done(reply);
+        });
+    }
+
+    void listBeforeWhole(const DavCollection& c) {
+        auto a = alive;
+        listMembers([this, a, c](const DavReply& reply) {
+            if (!*a) return;
+            Job& j = *job;
+            const auto members = Members(reply);
+            if (!members) return sendSteps();
+            if (members->isEmpty()) return uploadWhole(c);
+            // What a run that ended unheard left (a whole upload, single
+            // writes): when every event there is ours, their contents tell
+            // which version each holds, in one request.
+            QHash<QString, std::string> ours;
+            for (const auto& [uid, e] : j.last.events) ours.insert(HrefPath(QText(e.href), j.base), uid);
+            for (auto it = members->begin(); it != members->end(); ++it)
+                if (!ours.contains(it.key())) return sendSteps();
+            adoptUnheard(c, ours);
+        });
+    }
+
+    void adoptUnheard(const DavCollection& c, const QHash<QString, std::string>& ours) {
+        DavRequest request{"REPORT", job->base, CalendarQueryBody({{kNsDav, "getetag"}, {kNsCalDav, "calendar-data"}})};
+        request.depth = 1;
+        request.quietMs = client.limits().timeoutMs * 4;
+        auto a = alive;
+        client.send(request, [this, a, c, ours](const DavReply& reply) {
+            if (!*a) return;
+            Job& j = *job;
+            const MultiStatus ms = ParseMultiStatus(reply.body);
+            if (reply.error || reply.status != 207 || !ms.ok) return sendSteps();
+            std::map<std::string, std::string> wantedFingerprint;
+            for (const WantedEvent& w : j.wanted) wantedFingerprint[w.uid] = w.fingerprint;
+            for (const DavResponse& r : ms.responses) {
+                const auto it = ours.find(HrefPath(r.href, reply.url));
+                const QString etag = r.text(kNsDav, "getetag").trimmed();
+                if (it == ours.end() || etag.isEmpty()) continue;
+                const std::string body = r.text(kNsCalDav, "calendar-data").toStdString();
+                PublishedEvent& e = j.last.events[*it];
+                const std::string fingerprint = EventFingerprint(body);
+                if (e.intent == PublishedEvent::kDeleting || EventUidOf(body) != *it ||
+                    !IsOurOwnVersion(e, wantedFingerprint[*it], fingerprint))
+                    continue;  // looked at again, one by one, as any other
+                e.etag = etag.toStdString();
+                e.fingerprint = fingerprint;
+                e.intent.clear();
+            }
+            checked(c, {}, j.wanted);
+        });
+    }
+
+    void uploadWhole(const DavCollection& c) {
+        Job& j = *job;
+        j.planned = j.steps;
+        j.plannedNow = j.now;
+        // The server names each event after its UID.
+        const QString path = j.base.path(QUrl::FullyEncoded);
+        std::vector<EntryEvent> events;
+        for (PublishStep& s : j.steps) {
+            s.href = (path + QString::fromLatin1(QUrl::toPercentEncoding(QText(s.uid))) + QStringLiteral(".ics")).toStdString();
+            j.now.events[s.uid].href = s.href;
+            events.push_back({s.uid, s.row});
+        }
+        if (!writeState()) {
+            job.reset();
+            return nextCalendar();
+        }
+        const int total = static_cast<int>(j.steps.size());
+        emit q->progress({j.name, 0, total});
+        DavRequest request{"PUT", j.base,
+                           QByteArray::fromStdString(WriteEventCollection(j.table, events, j.name.toStdString(), Today())),
+                           "text/calendar; charset=utf-8"};
+        // Only the calendar just seen empty is replaced.
+        request.ifMatch = c.etag.toUtf8();
+        // The server answers once it has stored every event: a few
+        // milliseconds each on a small machine.
+        request.quietMs = client.limits().timeoutMs + total * 30;
+        auto a = alive;
+        client.send(request, [this, a](const DavReply& reply) {
+            if (!*a) return;
+            Job& j = *job;
+            const int status = reply.status;
+            if (status >= 200 && status < 300) return listAfterWhole();
+            if (cancelled) return endWhole(true);
+            if (status == 507) {
+                result.failures << CalendarFailure{j.target.calendar, j.name, QuotaError(j.name, j.base, status)};
+                return endWhole(false);
+            }
+            if (status == 404 || status == 410) {
+                result.failures << CalendarFailure{j.target.calendar, j.name,
+                                                   MakeError(DavErrorKind::NotFound, j.target.calendar,
+                                                             CalendarGoneMessage(j.name, j.target.calendar), status)};
+                return endWhole(false);
+            }
+            if (reply.error.kind == DavErrorKind::Unauthorized || reply.error.kind == DavErrorKind::PasswordMissing) {
+                result.failures << CalendarFailure{j.target.calendar, j.name, reply.error};
+                return endWhole(false);
+            }
+            // Refused as a whole (the server takes no calendar at its URL, an
+            // event it does not take, a change since the look): one event at
+            // a time, at the paths first planned.
+            if ((status >= 400 && status < 500) || status == 501) {
+                j.steps = j.planned;
+                j.now = j.plannedNow;
+                return sendSteps();
+            }
+            // No answer, or the server failed: it may have stored the lot;
+            // the next run finds out.
+            DavError e = reply.error;
+            if (!e) e = MakeError(DavErrorKind::HttpStatus, j.base, ErrorMessage(DavErrorKind::HttpStatus, j.base, status), status);
+            result.failures << CalendarFailure{j.target.calendar, j.name, e};
+            endWhole(true);
+        });
+    }
+
+    void listAfterWhole() {
+        auto a = alive;
+        listMembers([this, a](const DavReply& reply) {
+            if (!*a) return;
+            Job& j = *job;
+            const auto members = Members(reply);
+            if (!members) {
+                DavError e = reply.error;
+                if (!e) e = MakeError(DavErrorKind::BadResponse, j.base, ErrorMessage(DavErrorKind::BadResponse, j.base));
+                result.failures << CalendarFailure{j.target.calendar, j.name, e};
+                return endWhole(true);
+            }
+            int missing = 0;
+            for (const PublishStep& s : j.steps) {
+                const QString etag = members->value(HrefPath(QText(s.href), j.base));
+                if (etag.isEmpty()) {
+                    ++missing;  // its intent stays for the next run
+                    continue;
+                }
+                record(s.uid, PublishedEvent{s.href, etag.toStdString(), s.fingerprint, {}, false});
+                j.report.created.push_back(s.summary);
+            }
+            if (missing > 0)
+                result.failures << CalendarFailure{
+                    j.target.calendar, j.name,
+                    MakeError(DavErrorKind::BadResponse, j.base,
+                              QStringLiteral("Der Server zeigt %1 der gesendeten Termine nicht an der erwarteten Stelle; "
+                                             "der nächste Abgleich sieht nach.").arg(missing))};
+            endWhole(true);
+        });
+    }
+
+    // sent: the upload went out (its events keep their intents unless
+    // recorded); else nothing was stored and the last state stands.
+    void endWhole(bool sent) {
+        Job& j = *job;
+        j.started.assign(j.steps.size(), sent);
+        j.next = j.steps.size();
+        j.done = static_cast<int>(j.steps.size());
+        emit q->progress({j.name, j.done, j.done});
+        endCalendar();
     }
 
     // ------------------------------------------------------------ one event
@@ -383,11 +613,7 @@ struct CalendarPublishRun::Impl {
             j.report.refused.push_back(s.summary + ": " + why.toStdString());
             return stepDone();
         }
-        if (status == 507)
-            return stop(i, MakeError(DavErrorKind::HttpStatus, urlOf(s),
-                                 QStringLiteral("Auf dem Server ist kein Platz mehr (507, Speicherplatz erschöpft). "
-                                                "„%1“ ist nicht ganz auf dem Stand; was fehlt, wird beim nächsten Mal "
-                                                "gesendet.").arg(j.name), status));
+        if (status == 507) return stop(i, QuotaError(j.name, urlOf(s), status));
         if (wasPut && (status == 404 || status == 409 || status == 410))
             return stop(i, MakeError(DavErrorKind::NotFound, j.target.calendar, CalendarGoneMessage(j.name, j.target.calendar), status));
         DavError e = reply.error;

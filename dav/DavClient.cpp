@@ -218,16 +218,17 @@ struct DavClient::Impl {
         auto timer = new QTimer(reply);
         timer->setSingleShot(true);
         timer->setTimerType(Qt::PreciseTimer);
-        timer->setInterval(limits.timeoutMs);
+        const int quietMs = p->request.quietMs > 0 ? p->request.quietMs : limits.timeoutMs;
+        timer->setInterval(quietMs);
         auto stop = [reply, failure, url](DavReply why) {
             if (*failure) return;
             *failure = std::move(why);
             reply->abort();
         };
-        QObject::connect(timer, &QTimer::timeout, reply, [this, stop, url] {
+        QObject::connect(timer, &QTimer::timeout, reply, [stop, url, quietMs] {
             DavReply r = Failure(DavErrorKind::Timeout, url);
             r.error.message = QStringLiteral("Der Server %1 hat %2 Sekunden lang nicht geantwortet; abgebrochen.")
-                                  .arg(url.host(), QLocale(QLocale::German).toString(limits.timeoutMs / 1000.0));
+                                  .arg(url.host(), QLocale(QLocale::German).toString(quietMs / 1000.0));
             stop(r);
         });
         auto alive = [timer] { timer->start(); };

@@ -31,6 +31,9 @@ struct DavRequest {
     int depth = -1;  // the Depth header; -1 sends none
     QByteArray ifMatch;           // PUT/DELETE only when the resource still has this ETag
     bool ifNoneMatchAny = false;  // PUT only when nothing is there yet
+    // How long the server may work without a byte moving; 0: the
+    // connection's limit. For a request whose answer takes the server long.
+    int quietMs = 0;
 };
 
 struct DavReply {

@@ -100,6 +100,7 @@ void Start(QXmlStreamWriter& w) {
     w.writeNamespace(QLatin1String(kNsCardDav), QStringLiteral("card"));
     w.writeNamespace(QLatin1String(kNsCalDav), QStringLiteral("cal"));
     w.writeNamespace(QLatin1String(kNsCalendarServer), QStringLiteral("cs"));
+    w.writeNamespace(QLatin1String(kNsAppleIcal), QStringLiteral("ical"));
 }
 
 }  // namespace
@@ -163,6 +164,21 @@ QByteArray AddressbookMultigetBody(const QStringList& hrefs, const std::vector<P
     w.writeStartElement(QLatin1String(kNsCardDav), QStringLiteral("addressbook-multiget"));
     WriteProps(w, props);
     for (const QString& href : hrefs) w.writeTextElement(QLatin1String(kNsDav), QStringLiteral("href"), href);
+    w.writeEndElement();
+    w.writeEndDocument();
+    return out;
+}
+
+QByteArray CalendarQueryBody(const std::vector<PropName>& props) {
+    QByteArray out;
+    QXmlStreamWriter w(&out);
+    Start(w);
+    w.writeStartElement(QLatin1String(kNsCalDav), QStringLiteral("calendar-query"));
+    WriteProps(w, props);
+    w.writeStartElement(QLatin1String(kNsCalDav), QStringLiteral("filter"));
+    w.writeEmptyElement(QLatin1String(kNsCalDav), QStringLiteral("comp-filter"));
+    w.writeAttribute(QStringLiteral("name"), QStringLiteral("VCALENDAR"));
+    w.writeEndElement();
     w.writeEndElement();
     w.writeEndDocument();
     return out;

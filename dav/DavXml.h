@@ -17,6 +17,7 @@ inline constexpr const char* kNsDav = "DAV:";
 inline constexpr const char* kNsCardDav = "urn:ietf:params:xml:ns:carddav";
 inline constexpr const char* kNsCalDav = "urn:ietf:params:xml:ns:caldav";
 inline constexpr const char* kNsCalendarServer = "http://calendarserver.org/ns/";
+inline constexpr const char* kNsAppleIcal = "http://apple.com/ns/ical/";
 
 // "{namespace}local"
 QString QualifiedName(const char* ns, const char* local);
@@ -52,6 +53,8 @@ using PropName = std::pair<const char*, const char*>;
 QByteArray PropfindBody(const std::vector<PropName>& props);
 QByteArray SyncCollectionBody(const QString& syncToken, const std::vector<PropName>& props);
 QByteArray AddressbookMultigetBody(const QStringList& hrefs, const std::vector<PropName>& props);
+// A calendar-query for every calendar object of a calendar.
+QByteArray CalendarQueryBody(const std::vector<PropName>& props);
 
 // The path an href names, decoded, resolved against the URL it came from;
 // the key under which the state keeps a contact.

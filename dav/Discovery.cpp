@@ -18,6 +18,8 @@ const std::vector<PropName> kCollectionProps = {
     {kNsCardDav, "addressbook-description"},
     {kNsCalDav, "calendar-description"},
     {kNsCalDav, "supported-calendar-component-set"},
+    {kNsDav, "getetag"},
+    {kNsAppleIcal, "calendar-color"},
 };
 
 const std::vector<PropName> kPrincipalProps = {
@@ -45,6 +47,8 @@ DavCollection CollectionFrom(const DavResponse& r, const QUrl& base) {
     }
     c.description = (c.addressBook ? r.text(kNsCardDav, "addressbook-description") : r.text(kNsCalDav, "calendar-description")).trimmed();
     c.ctag = r.text(kNsCalendarServer, "getctag").trimmed();
+    c.etag = r.text(kNsDav, "getetag").trimmed();
+    c.color = r.text(kNsAppleIcal, "calendar-color").trimmed();
     c.syncToken = r.text(kNsDav, "sync-token").trimmed();
     if (r.has(kNsDav, "supported-report-set")) {
         const QStringList reports = r.props.value(QualifiedName(kNsDav, "supported-report-set")).elements;

@@ -22,6 +22,8 @@ struct DavCollection {
     bool multiget = false;        // offers addressbook-multiget (or calendar-multiget)
     QString ctag;
     QString syncToken;
+    QString etag;   // of the collection itself, where the server gives one
+    QString color;  // calendar-color, where set
 };
 
 struct DiscoveryResult {

@@ -103,6 +103,24 @@ TEST(PlanPublish, SendsOnlyWhatChangedAndRecordsTheIntentBeforehand) {
     EXPECT_FALSE(plan.withIntents.events.count("goneAndDropped"));
 }
 
+// Two runs killed in a row: the version the first one was writing may be on
+// the server still, whatever the second one means to write or delete.
+TEST(PlanPublish, AWriteThatEndedUnheardStaysOursThroughTheNextIntent) {
+    PublishedCalendar last;
+    last.events["changedAgain"] = Known("", "", "v1");
+    last.events["deletedSince"] = Known("", "", "v1");
+    last.events["heardThenUnheard"] = Known("\"e\"", "v0", "v1");
+    const PublishPlan plan = PlanPublish({{"changedAgain", "v2", 1, "A"}, {"heardThenUnheard", "v2", 2, "B"}}, last, "/k/");
+    for (const char* uid : {"changedAgain", "deletedSince", "heardThenUnheard"}) {
+        SCOPED_TRACE(uid);
+        const PublishedEvent& e = plan.withIntents.events.at(uid);
+        const std::string wanted = e.intent == PublishedEvent::kDeleting ? "" : "v2";
+        EXPECT_TRUE(IsOurOwnVersion(e, wanted, "v1")) << "the version the killed run was writing";
+        EXPECT_TRUE(IsOurOwnVersion(e, wanted, "v2") || e.intent == PublishedEvent::kDeleting);
+    }
+    EXPECT_EQ(plan.withIntents.events.at("heardThenUnheard").etag, "\"e\"") << "names the version heard before";
+}
+
 TEST(IsOurOwnVersion, OnlyWhatThisProgramWroteOrWasWriting) {
     const PublishedEvent known = Known("\"e\"", "written", "writing");
     for (const auto& [server, ours] : std::vector<std::pair<std::string, bool>>{

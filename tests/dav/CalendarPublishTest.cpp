@@ -242,6 +242,45 @@ TEST_P(CalendarPublish, NeuerKalenderMakesAFreshCalendarForEventsAndNeverTakesOn
     EXPECT_EQ(ReadBack().size(), 1u);
 }
 
+// Many new events into an empty calendar go in as one whole calendar where
+// the server takes that (Radicale), else one by one (Xandikos); a calendar
+// that holds someone else's event is never replaced.
+TEST_P(CalendarPublish, AFirstPublishOfManyEventsKeepsTheCalendarsNameAndAnyOtherEvent) {
+    for (const bool foreign : {false, true}) {
+        SCOPED_TRACE(foreign ? "with another client's event" : "empty");
+        calendar = server->makeCalendar(QStringLiteral("kal%1").arg(++calendarNumber), QStringLiteral("Geburtstage"));
+        if (foreign) {
+            ASSERT_EQ(Http("PUT", calendar.resolved(QUrl("fremd.ics")), kForeignEvent, {{"Content-Type", "text/calendar"}},
+                           server->user(), server->password()).status, 201);
+        }
+        std::vector<EntrySpec> entries;
+        for (int i = 0; i < 40; ++i)
+            entries.push_back({"Gast", "Nummer" + std::to_string(i), "0" + std::to_string(1 + i % 9) + ".03.1970",
+                               "Geburtstag", 1 + i % 5, 0});
+        WriteEntries(entries);
+        const dav::PublishResult first = Publish();
+        ASSERT_TRUE(first.ok) << WhyNot(first);
+        EXPECT_EQ(first.reports[0].created.size(), entries.size());
+        if (GetParam() == "Radicale" && !foreign) {
+            EXPECT_LE(first.requests, 4);
+        }
+        std::vector<std::string> read = ReadBack();
+        EXPECT_EQ(read.size(), entries.size() + (foreign ? 1 : 0));
+        EXPECT_EQ(HasPart(read, kForeignEventLine), foreign);
+        EXPECT_TRUE(HasPart(read, EventLine(entries[39], 0, "0304", "0304", "5d")));
+        const HttpAnswer props = Http("PROPFIND", calendar, {}, {{"Depth", "0"}}, server->user(), server->password());
+        EXPECT_NE(props.body.indexOf("Geburtstage</"), -1) << props.body.toStdString();
+
+        entries[39].warnung1 = 9;
+        WriteEntries(entries);
+        const dav::PublishResult one = Publish();
+        ASSERT_TRUE(one.ok) << WhyNot(one);
+        EXPECT_LE(one.requests, 3);
+        EXPECT_EQ(one.reports[0].updated, std::vector<std::string>{"Gast Nummer39: Geburtstag"});
+        EXPECT_TRUE(HasPart(ReadBack(), EventLine(entries[39], 0, "0304", "0304", "9d")));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(RealServers, CalendarPublish, ::testing::Values("Radicale", "Xandikos"),
                          [](const auto& info) { return info.param; });
 
