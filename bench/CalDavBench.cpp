@@ -6,8 +6,8 @@
 //
 // caldav_bench --ics count FOLDER writes the same events as .ics files into
 // FOLDER instead, one per entry, for a peer to sync from (bench/caldav_peers.sh);
-// --datei count FILE writes the appointment file alone, --hrefs count prints
-// the file name of each entry's event (bench/caldav_kill.sh).
+// --datei count FILE writes the appointment file alone, --uids count prints
+// the UID of each entry's event (bench/caldav_kill.sh).
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -75,12 +75,12 @@ int WriteFile(int count, const std::string& file) {
     return 0;
 }
 
-int PrintHrefs(int count) {
+int PrintUids(int count) {
     test::TempDir dir;
     const std::string file = dir.file("Bench.tmf");
     WriteFile(count, file);
     if (LoadAppointmentFile(file, "Alles") != LoadResult::Loaded) return 1;
-    for (const EntryEvent& e : EntryEvents(EntryTable, EntryCount)) std::printf("%s\n", EventHref("/", e.uid).substr(1).c_str());
+    for (const EntryEvent& e : EntryEvents(EntryTable, EntryCount)) std::printf("%s\n", e.uid.c_str());
     return 0;
 }
 
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     platform.install();
     if (argc == 4 && std::strcmp(argv[1], "--ics") == 0) return WriteIcs(std::atoi(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (argc == 4 && std::strcmp(argv[1], "--datei") == 0) return WriteFile(std::atoi(argv[2]), argv[3]);
-    if (argc == 3 && std::strcmp(argv[1], "--hrefs") == 0) return PrintHrefs(std::atoi(argv[2]));
+    if (argc == 3 && std::strcmp(argv[1], "--uids") == 0) return PrintUids(std::atoi(argv[2]));
     const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
 
     test::Radicale server;

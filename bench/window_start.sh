@@ -74,7 +74,8 @@ hyperfine -N --warmup 2 --runs $runs --export-json "$work/times.json" \\
 for n in 0 $entries; do
   for _ in 1 2 3 4 5; do
     "$work/app\$n/fresh.sh"
-    kb=\$( { /usr/bin/time -f %M "$work/app\$n/Termif98" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
+    /usr/bin/time -f %M -o "$work/peak.txt" "$work/app\$n/Termif98" >/dev/null 2>&1
+    kb=\$(tail -1 "$work/peak.txt")
     echo "\$n \$kb" >>"$work/memory.txt"
   done
 done
