@@ -244,14 +244,22 @@ TEST_P(CalendarPublish, NeuerKalenderMakesAFreshCalendarForEventsAndNeverTakesOn
 
 // Many new events into an empty calendar go in as one whole calendar where
 // the server takes that (Radicale), else one by one (Xandikos); a calendar
-// that holds someone else's event is never replaced.
-TEST_P(CalendarPublish, AFirstPublishOfManyEventsKeepsTheCalendarsNameAndAnyOtherEvent) {
-    for (const bool foreign : {false, true}) {
-        SCOPED_TRACE(foreign ? "with another client's event" : "empty");
+// with someone else's event or a colour of its own is never replaced.
+TEST_P(CalendarPublish, AFirstPublishOfManyEventsKeepsTheCalendarsNameAndAnythingElseItHeld) {
+    enum class Held { Nothing, ForeignEvent, Colour };
+    for (const Held held : {Held::Nothing, Held::ForeignEvent, Held::Colour}) {
+        const bool foreign = held == Held::ForeignEvent;
+        SCOPED_TRACE(static_cast<int>(held));
         calendar = server->makeCalendar(QStringLiteral("kal%1").arg(++calendarNumber), QStringLiteral("Geburtstage"));
         if (foreign) {
             ASSERT_EQ(Http("PUT", calendar.resolved(QUrl("fremd.ics")), kForeignEvent, {{"Content-Type", "text/calendar"}},
                            server->user(), server->password()).status, 201);
+        }
+        if (held == Held::Colour) {
+            ASSERT_EQ(Http("PROPPATCH", calendar,
+                           "<?xml version=\"1.0\"?><d:propertyupdate xmlns:d=\"DAV:\" xmlns:i=\"http://apple.com/ns/ical/\">"
+                           "<d:set><d:prop><i:calendar-color>#FF8800</i:calendar-color></d:prop></d:set></d:propertyupdate>",
+                           {{"Content-Type", "application/xml"}}, server->user(), server->password()).status, 207);
         }
         std::vector<EntrySpec> entries;
         for (int i = 0; i < 40; ++i)
@@ -261,7 +269,7 @@ TEST_P(CalendarPublish, AFirstPublishOfManyEventsKeepsTheCalendarsNameAndAnyOthe
         const dav::PublishResult first = Publish();
         ASSERT_TRUE(first.ok) << WhyNot(first);
         EXPECT_EQ(first.reports[0].created.size(), entries.size());
-        if (GetParam() == "Radicale" && !foreign) {
+        if (GetParam() == "Radicale" && held == Held::Nothing) {
             EXPECT_LE(first.requests, 4);
         }
         std::vector<std::string> read = ReadBack();
@@ -270,6 +278,9 @@ TEST_P(CalendarPublish, AFirstPublishOfManyEventsKeepsTheCalendarsNameAndAnyOthe
         EXPECT_TRUE(HasPart(read, EventLine(entries[39], 0, "0304", "0304", "5d")));
         const HttpAnswer props = Http("PROPFIND", calendar, {}, {{"Depth", "0"}}, server->user(), server->password());
         EXPECT_NE(props.body.indexOf("Geburtstage</"), -1) << props.body.toStdString();
+        if (held == Held::Colour) {
+            EXPECT_NE(props.body.indexOf("#FF8800"), -1) << props.body.toStdString();
+        }
 
         entries[39].warnung1 = 9;
         WriteEntries(entries);
