@@ -42,6 +42,15 @@ void UpcomingOfFile::finish() {
     texts_.shrink_to_fit();
 }
 
+void UpcomingOfFile::append(const UpcomingOfFile& later) {
+    const std::size_t shift = texts_.size();
+    texts_ += later.texts_;
+    for (Item item : later.items_) {
+        item.at += shift;
+        items_.push_back(item);
+    }
+}
+
 void UpcomingOfFile::clear() {
     // Swapped out, not assigned: an assigned empty string keeps its room.
     std::vector<Item>().swap(items_);
@@ -180,14 +189,35 @@ LoadResult StampFile(FileCheck& check) {
     return loaded;
 }
 
-// A look: the same findings from a lean read, nothing kept.
-LoadResult LookAtFile(FileCheck& check) {
-    return ScanAppointmentFile(
+// A look: the same findings from a lean read, nothing kept. inHalves: a
+// long file's later half may be looked at on a second thread at the same
+// time, its findings then put after the first half's.
+LoadResult LookAtFile(FileCheck& check, bool inHalves) {
+    FileReport laterReport;
+    UpcomingOfFile laterUpcoming;
+    FileCheck later{laterReport, check.options, laterUpcoming, check.anniversaries};
+    const LoadResult result = ScanAppointmentFile(
         check.report.path,
-        [&check](const Row& header) {
+        [&check, &later](const Row& header) {
             check.day = MakeCheckDay(Today(), header[HeaderLastCheck].asText(), &check.anniversaries);
+            later.day = check.day;
         },
-        [&check](int, ScannedEntry& scanned) { check.entry(scanned); });
+        [&check](int, ScannedEntry& scanned) { check.entry(scanned); },
+        inHalves ? [&later](int, ScannedEntry& scanned) { later.entry(scanned); }
+                 : std::function<void(int, ScannedEntry&)>());
+    if (later.changed) check.changed = true;
+    FileReport& report = check.report;
+    const std::size_t shift = report.texts.size();
+    for (Finding f : laterReport.findings) {
+        f.at += shift;
+        report.findings.push_back(f);
+    }
+    report.texts += laterReport.texts;
+    report.counts.first += laterReport.counts.first;
+    report.counts.second += laterReport.counts.second;
+    report.counts.dueToday += laterReport.counts.dueToday;
+    check.upcoming.append(laterUpcoming);
+    return result;
 }
 
 constexpr std::size_t kTogetherFrom = 4;  // files
@@ -203,13 +233,13 @@ struct FileRun {
 };
 
 void CheckFile(const std::string& path, const CheckOptions& options, const AnniversaryTable& anniversaries,
-               FileRun& run, UpcomingOfFile& upcoming) {
+               FileRun& run, UpcomingOfFile& upcoming, bool inHalves = false) {
     FileReport& report = run.report;
     report.path = path;
     if (options.onFile) options.onFile(report.path);
     // The read names a file it cannot read on standard error.
     FileCheck check{report, options, upcoming, anniversaries};
-    const LoadResult result = options.stamp ? StampFile(check) : LookAtFile(check);
+    const LoadResult result = options.stamp ? StampFile(check) : LookAtFile(check, inHalves);
     run.failed = result != LoadResult::Loaded || check.saveFailed;
     run.changed = check.changed;
     if (!IsLoaded(result)) {
@@ -321,7 +351,8 @@ CheckOutcome CheckFiles(const std::vector<std::string>& files, const CheckOption
         for (auto run = runs.rbegin(); run != runs.rend(); ++run) WriteMessages(run->messages);
     } else {
         for (std::size_t i = files.size(); i-- > 0;) {
-            CheckFile(files[i], options, anniversaries, runs[i], outcome.upcoming.file(i));
+            // The other core is free for the later half of a long file.
+            CheckFile(files[i], options, anniversaries, runs[i], outcome.upcoming.file(i), true);
             order.done(i);
         }
         if (options.onFile) options.onFile("");

@@ -56,6 +56,8 @@ public:
     void add(int days, std::string_view first, std::string_view last, std::string_view term, int years);
     // Once the file is done: soonest first, a day's in the file's order.
     void finish();
+    // Those of a later part of the same file, after these (before finish).
+    void append(const UpcomingOfFile& later);
     void clear();
     bool empty() const { return items_.empty(); }
 

@@ -10,9 +10,14 @@
 #include <csignal>
 #include <cstdint>
 #include <limits>
+#include <exception>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
+
+#include <pthread.h>
+#include <sched.h>
 
 #include "Cell.h"
 #include "CheckRules.h"
@@ -40,6 +45,9 @@ constexpr std::size_t kWindowBytes = 2 * 1024 * 1024;
 // again costs more than copying it.
 constexpr std::size_t kReadBelow = 256 * 1024;
 constexpr std::int32_t kPrefetchAhead = 8;  // records
+// From how many entries a file is looked at in two halves at once: below,
+// starting a thread costs more than it saves.
+constexpr std::int32_t kSplitFrom = 4096;
 
 // A file that another program cuts short while it is mapped makes the touch
 // of a page beyond its new end raise SIGBUS, which would end the process. The
@@ -106,6 +114,12 @@ public:
         unmap();
         if (guarded_) ReleaseGuard();
         if (fd_ >= 0) ::close(fd_);
+    }
+    // The same open file again, for another thread to map on its own: the
+    // file as this one opened it, even if its name is given to another.
+    struct Again {};
+    ReadOnlyFile(const ReadOnlyFile& other, Again) : size_(other.size_) {
+        if (other.fd_ >= 0) fd_ = ::fcntl(other.fd_, F_DUPFD_CLOEXEC, 0);
     }
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
@@ -190,20 +204,80 @@ private:
 // The date of an entry that is not in the normal form, as the load leaves it
 // after the validation: the first few dates that are none get their message,
 // the rest are counted for the summary.
-std::chrono::year_month_day ValidatedDate(const unsigned char* record, Row& scratch, std::int32_t& dateErrors) {
+// held: where the messages go instead, to be shown later.
+std::chrono::year_month_day ValidatedDate(const unsigned char* record, Row& scratch, std::int32_t& dateErrors,
+                                          std::vector<std::string>* held) {
     using namespace std::chrono;
     DecodeRecord(record, scratch);
     int code = 0;
     const std::string checked = CheckDateText(*scratch[TerminAm].textIf(), code);
     if (code == 0) return ParseDate(checked).value_or(year{100} / January / 1);
-    if (++dateErrors <= kDateMessagesPerFile) ShowMessage(DateErrorMessage(code, checked));
+    if (++dateErrors <= kDateMessagesPerFile) {
+        if (held) held->push_back(DateErrorMessage(code, checked));
+        else ShowMessage(DateErrorMessage(code, checked));
+    }
     return year{100} / January / 1;
+}
+
+using EntryVisit = std::function<void(int entry, ScannedEntry& scanned)>;
+
+// Entries first..last (from 1): false when their bytes cannot be had whole.
+bool ScanEntries(ReadOnlyFile& file, std::int32_t first, std::int32_t last, const EntryVisit& onEntry,
+                 std::int32_t& dateErrors, std::vector<std::string>* held) {
+    CheckFields fields;
+    ScannedEntry scanned;
+    Row row;
+    for (std::int32_t from = first, inWindow = 0; from <= last; from += inWindow) {
+        const std::size_t offset = static_cast<std::size_t>(from) * kRecordSize;
+        const std::size_t stretchEnd = (offset / kWindowBytes + 1) * kWindowBytes;
+        inWindow = static_cast<std::int32_t>(
+            std::min<std::size_t>(last - from + 1, (stretchEnd - offset + kRecordSize - 1) / kRecordSize));
+        const unsigned char* records = file.bytes(offset, static_cast<std::size_t>(inWindow) * kRecordSize);
+        if (!records) return false;
+        for (std::int32_t k = 0; k < inWindow; ++k) {
+            scanned.record = records + static_cast<std::size_t>(k) * kRecordSize;
+            if (k + kPrefetchAhead < inWindow) PrefetchCheckFields(scanned.record + kPrefetchAhead * kRecordSize);
+            DecodeCheckFields(scanned.record, fields);
+            scanned.state = EntryState{};
+            if (fields.date) {
+                scanned.state.date = *fields.date;
+            } else {
+                // The validation's message must not be about bytes the file
+                // no longer has.
+                if (!file.holds(offset + static_cast<std::size_t>(k + 1) * kRecordSize)) return false;
+                scanned.state.date = ValidatedDate(scanned.record, row, dateErrors, held);
+            }
+            scanned.state.warnung1 = fields.warnung1;
+            scanned.state.warnung2 = fields.warnung2;
+            scanned.state.erreicht = fields.erreicht;
+            onEntry(from + k, scanned);
+        }
+    }
+    return file.holds(static_cast<std::size_t>(last + 1) * kRecordSize);
+}
+
+// A second thread started on another core than this one: the system tends
+// to queue a new thread behind the one that made it, where it would start
+// when the work is nearly done. Nothing when there is no other core.
+std::optional<std::thread> OnAnotherCore(std::function<void()> work) {
+    cpu_set_t cores;
+    CPU_ZERO(&cores);
+    if (::sched_getaffinity(0, sizeof cores, &cores) != 0) return std::nullopt;
+    if (const int here = ::sched_getcpu(); here >= 0) CPU_CLR(here, &cores);
+    if (CPU_COUNT(&cores) == 0) return std::nullopt;
+    try {
+        std::thread thread(std::move(work));
+        ::pthread_setaffinity_np(thread.native_handle(), sizeof cores, &cores);
+        return thread;
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace
 
 LoadResult ScanAppointmentFile(const std::string& path, const std::function<void(const Row& header)>& onHeader,
-                               const std::function<void(int entry, ScannedEntry& scanned)>& onEntry) {
+                               const EntryVisit& onEntry, const EntryVisit& onLaterEntry) {
     ReadOnlyFile file(path);
     const auto cannotLoad = [&path] {
         ShowMessage(path + " konnte nicht geladen werden !");
@@ -228,36 +302,44 @@ LoadResult ScanAppointmentFile(const std::string& path, const std::function<void
         std::min<std::size_t>(file.size() / kRecordSize - 1, std::numeric_limits<std::int32_t>::max()));
     const std::int32_t rows = std::min(n, available);
     onHeader(row);
-    CheckFields fields;
-    ScannedEntry scanned;
     std::int32_t dateErrors = 0;
-    for (std::int32_t from = 1, inWindow = 0; from <= rows; from += inWindow) {
-        const std::size_t offset = static_cast<std::size_t>(from) * kRecordSize;
-        const std::size_t stretchEnd = (offset / kWindowBytes + 1) * kWindowBytes;
-        inWindow = static_cast<std::int32_t>(
-            std::min<std::size_t>(rows - from + 1, (stretchEnd - offset + kRecordSize - 1) / kRecordSize));
-        const unsigned char* records = file.bytes(offset, static_cast<std::size_t>(inWindow) * kRecordSize);
-        if (!records) return cannotLoad();
-        for (std::int32_t k = 0; k < inWindow; ++k) {
-            scanned.record = records + static_cast<std::size_t>(k) * kRecordSize;
-            if (k + kPrefetchAhead < inWindow) PrefetchCheckFields(scanned.record + kPrefetchAhead * kRecordSize);
-            DecodeCheckFields(scanned.record, fields);
-            scanned.state = EntryState{};
-            if (fields.date) {
-                scanned.state.date = *fields.date;
-            } else {
-                // The validation's message must not be about bytes the file
-                // no longer has.
-                if (!file.holds(offset + static_cast<std::size_t>(k + 1) * kRecordSize)) return cannotLoad();
-                scanned.state.date = ValidatedDate(scanned.record, row, dateErrors);
+    // A long file is looked at in two halves at once where there is a core
+    // for each: the later half on the other thread, through a mapping of
+    // its own of the same open file.
+    std::optional<std::thread> second;
+    std::int32_t split = rows + 1;
+    bool laterRead = true;
+    std::int32_t laterErrors = 0;
+    std::vector<std::string> laterMessages;
+    std::exception_ptr laterFailure;
+    std::optional<ReadOnlyFile> again;
+    if (onLaterEntry && rows >= kSplitFrom) again.emplace(file, ReadOnlyFile::Again{});
+    if (again && again->size() == file.size()) {
+        const std::int32_t middle = 1 + rows / 2;
+        second = OnAnotherCore([&, middle] {
+            try {
+                laterRead = ScanEntries(*again, middle, rows, onLaterEntry, laterErrors, &laterMessages);
+            } catch (...) {
+                laterFailure = std::current_exception();
             }
-            scanned.state.warnung1 = fields.warnung1;
-            scanned.state.warnung2 = fields.warnung2;
-            scanned.state.erreicht = fields.erreicht;
-            onEntry(from + k, scanned);
-        }
+        });
+        if (second) split = middle;
     }
-    if (!file.holds(static_cast<std::size_t>(rows + 1) * kRecordSize)) return cannotLoad();
+    bool read = false;
+    std::exception_ptr failure;
+    try {
+        read = ScanEntries(file, 1, split - 1, onEntry, dateErrors, nullptr);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (second) second->join();
+    if (failure) std::rethrow_exception(failure);
+    if (laterFailure) std::rethrow_exception(laterFailure);
+    if (!read || !laterRead) return cannotLoad();
+    // The later half's messages after the first's, as one read would give them.
+    for (const std::string& message : laterMessages)
+        if (++dateErrors <= kDateMessagesPerFile) ShowMessage(message);
+    dateErrors += laterErrors - static_cast<std::int32_t>(laterMessages.size());
     if (dateErrors > kDateMessagesPerFile) ShowMessage(DateErrorSummary(path, dateErrors - kDateMessagesPerFile));
     if (rows < n) {
         ShowMessage("Dateiende bei " + std::to_string(rows) + " einträgen erreicht !");

@@ -20,9 +20,12 @@ struct ScannedEntry {
 };
 
 // onHeader is called once before the first entry, onEntry for each entry
-// with its row number (from 1). Files may be scanned on several threads at
-// once.
+// with its row number (from 1), in order. Files may be scanned on several
+// threads at once. With onLaterEntry, a long file's later half may go to it
+// instead, in order, on another thread at the same time as onEntry gets the
+// first half; the messages come as one read gives them.
 LoadResult ScanAppointmentFile(const std::string& path, const std::function<void(const Row& header)>& onHeader,
-                               const std::function<void(int entry, ScannedEntry& scanned)>& onEntry);
+                               const std::function<void(int entry, ScannedEntry& scanned)>& onEntry,
+                               const std::function<void(int entry, ScannedEntry& scanned)>& onLaterEntry = {});
 
 }  // namespace tmf::cli

@@ -4,6 +4,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <thread>
+
 #include "EngineFixture.h"
 #include "FileScan.h"
 
@@ -43,4 +45,53 @@ TEST_F(FileScan, AFileCutShortDuringTheReadFailsWithoutEndingTheProcess) {
         ASSERT_EQ(::sigaction(SIGBUS, nullptr, &now), 0);
         EXPECT_EQ(now.sa_handler, before.sa_handler);
     }
+}
+
+// A long file looked at in two halves at once gives what one read gives: the
+// same entries in the same order, the same messages, and a cut during the
+// read fails the whole.
+TEST_F(FileScan, ALongFileReadInTwoHalvesGivesWhatOneReadGives) {
+    std::vector<EntrySpec> entries(12000, EntrySpec{.vorname = "Anna", .termin = "15.06.1980", .warnung1 = 7});
+    // Dates that are none, in both halves: more than get a message each.
+    for (int i : {5, 700, 5990, 6001, 6002, 8000, 9000, 9500, 9600, 9700, 9800, 9900, 11999})
+        entries[static_cast<std::size_t>(i)].termin = "31.02.19" + std::to_string(10 + i % 80);
+    for (std::size_t i = 0; i < entries.size(); i += 97) entries[i].termin = "0" + std::to_string(1 + i % 9) + ".03.1990";
+    const std::string path = MakeFile("Gross.tmf", entries);
+    struct Seen {
+        std::vector<std::string> entries;
+        std::vector<std::string> messages;
+        LoadResult result;
+    };
+    const auto read = [&](bool inHalves, bool cut) {
+        Seen seen;
+        std::vector<std::string> later;
+        platform.messages.clear();
+        const auto visit = [](std::vector<std::string>& into) {
+            return [&into](int entry, cli::ScannedEntry& s) { into.push_back(std::to_string(entry) + " " + FormatDate(s.state.date)); };
+        };
+        seen.result = cli::ScanAppointmentFile(
+            path, [](const Row&) {},
+            [&, first = visit(seen.entries)](int entry, cli::ScannedEntry& s) {
+                if (cut && entry == 100) {
+                    EXPECT_EQ(::truncate(path.c_str(), static_cast<off_t>(9000 * kRecordSize)), 0);
+                }
+                first(entry, s);
+            },
+            inHalves ? std::function<void(int, cli::ScannedEntry&)>(visit(later)) : nullptr);
+        if (inHalves && std::thread::hardware_concurrency() > 1 && !cut) {
+            EXPECT_FALSE(later.empty()) << "read in halves";
+        }
+        seen.entries.insert(seen.entries.end(), later.begin(), later.end());
+        seen.messages = messages();
+        return seen;
+    };
+    const Seen once = read(false, false), halves = read(true, false);
+    ASSERT_EQ(once.result, LoadResult::Loaded);
+    EXPECT_EQ(halves.result, LoadResult::Loaded);
+    EXPECT_EQ(halves.entries, once.entries);
+    EXPECT_EQ(halves.messages, once.messages);
+    EXPECT_EQ(once.messages.size(), static_cast<std::size_t>(kDateMessagesPerFile) + 1) << "and the summary of the rest";
+    const Seen cut = read(true, true);
+    EXPECT_EQ(cut.result, LoadResult::Failed);
+    EXPECT_EQ(cut.messages.back(), path + " konnte nicht geladen werden !");
 }
