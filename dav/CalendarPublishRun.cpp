@@ -40,6 +40,10 @@ QString LastPathPart(const std::string& href) {
 // every new event's UID against all the others spends, per PUT, time that
 // grows with the calendar, so that one PUT per event takes hours at 32,000.
 constexpr std::size_t kWholeUploadMin = 32;
+// A calendar that changed between the look and the upload (412: the upload
+// of a run killed before it heard the answer may land just then) is looked
+// at again, this many times in all, before one event at a time is sent.
+constexpr int kWholeLooks = 3;
 
 // The members of a collection (decoded path -> ETag) from a Depth: 1
 // PROPFIND; nothing when the answer is not a listing.
@@ -88,7 +92,7 @@ struct CalendarPublishRun::Impl {
         std::size_t next = 0;
         int running = 0;
         int done = 0;
-        bool wholeTried = false;
+        int wholeLooks = 0;
         std::vector<WantedEvent> wanted;
         std::vector<PublishStep> planned;  // as they were before a whole upload named their paths
         PublishedCalendar plannedNow;
@@ -169,8 +173,8 @@ struct CalendarPublishRun::Impl {
         j.started.assign(j.steps.size(), false);
         j.now = plan.withIntents;
         if (j.steps.empty() && plan.forgotten.empty()) return endCalendar();
-        if (!j.wholeTried && mayUploadWhole(c)) {
-            j.wholeTried = true;
+        if (j.wholeLooks < kWholeLooks && mayUploadWhole(c)) {
+            ++j.wholeLooks;
             j.wanted = wanted;
             return listBeforeWhole(c);
         }
@@ -274,7 +278,8 @@ struct CalendarPublishRun::Impl {
         auto a = alive;
         client.send(request, [this, a, done, report](const DavReply& reply) {
             if (!*a) return;
-            if (report && !Members(reply)) return listMembers(done, false);
+            // A server that does not take the report; not one that did not answer.
+            if (report && !Members(reply) && reply.status != 0 && reply.status < 500) return listMembers(done, false);
             done(reply);
         });
     }
@@ -285,6 +290,14 @@ struct CalendarPublishRun::Impl {
             if (!*a) return;
             Job& j = *job;
             const auto members = Members(reply);
+            if (!members && (reply.status == 0 || reply.status >= 500)) {
+                // Not heard, nothing sent: one event at a time would not be
+                // heard either, and may take the server hours.
+                DavError e = reply.error;
+                if (!e) e = MakeError(DavErrorKind::HttpStatus, j.base, ErrorMessage(DavErrorKind::HttpStatus, j.base, reply.status), reply.status);
+                result.failures << CalendarFailure{j.target.calendar, j.name, e};
+                return endWhole(false);
+            }
             if (!members) return sendSteps();
             if (members->isEmpty()) return uploadWhole(c);
             // What a run that ended unheard left (a whole upload, single
@@ -376,11 +389,15 @@ struct CalendarPublishRun::Impl {
                 return endWhole(false);
             }
             // Refused as a whole (the server takes no calendar at its URL, an
-            // event it does not take, a change since the look): one event at
-            // a time, at the paths first planned.
+            // event it does not take): one event at a time, at the paths
+            // first planned. Changed since the look: looked at again.
             if ((status >= 400 && status < 500) || status == 501) {
                 j.steps = j.planned;
                 j.now = j.plannedNow;
+                if (status == 412 && j.wholeLooks < kWholeLooks)
+                    return ReadCollection(client, j.target.calendar, [this, a](const DavCollection& c, const DavError& e) {
+                        if (*a) checked(c, e, job->wanted);
+                    });
                 return sendSteps();
             }
             // No answer, or the server failed: it may have stored the lot;
