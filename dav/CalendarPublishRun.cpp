@@ -225,7 +225,9 @@ struct CalendarPublishRun::Impl {
                 restore(j.steps[i].uid);
                 ++j.report.notSent;
             }
-        if (!j.steps.empty() || j.now != j.last) writeState();
+        // Against what is on disk: events taken over from an unheard run
+        // change the state without a step.
+        if (!j.steps.empty() || j.now != j.state.calendars[j.url]) writeState();
         result.reports.push_back(j.report);
         result.summary += QString::fromStdString(PublishSummary(j.report, j.file, j.name.toStdString()))
                               .replace(QLatin1String("\r\n"), QLatin1String("\n"));

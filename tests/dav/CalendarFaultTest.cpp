@@ -141,6 +141,68 @@ TEST_P(CalendarFaults, AreNamedPutNothingTwiceAndTheNextRunBringsTheCalendarInSt
 INSTANTIATE_TEST_SUITE_P(FakeServer, CalendarFaults, ::testing::ValuesIn(kCalendarFaults),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A first publish of many entries as one whole calendar: a full server, an
+// answer lost after the server stored it all, and a listing that is not
+// answered. Named in German; nothing goes one event at a time in their wake
+// (that takes such a server hours); the next run ends with each event once.
+struct WholeFault {
+    const char* name;
+    QByteArray method;  // the first request with this method on the calendar fails
+    Fault fault;
+    const char* message;
+};
+void PrintTo(const WholeFault& c, std::ostream* os) { *os << c.name; }
+
+class WholeUploadFaults : public DavTest, public ::testing::WithParamInterface<WholeFault> {};
+
+TEST_P(WholeUploadFaults, AreNamedAndTheNextRunEndsWithEachEventOnce) {
+    const WholeFault& c = GetParam();
+    FakeServer server;
+    server.takesWholeCalendars = true;
+    std::vector<EntrySpec> entries;
+    for (int i = 0; i < 40; ++i) entries.push_back({"Kind", "Nummer" + std::to_string(i), "01.05.2001", "Geburtstag", 7, 0});
+    WriteAppointmentFileBytes(target, AppointmentFileBytes(entries, "10.06.2024"));
+    const auto run = [&] {
+        dav::ConnectionLimits limits;
+        limits.timeoutMs = 400;
+        dav::FixedPassword password("geheim");
+        dav::DavClient client({server.base().toString(), "anna", false}, password, pins, limits);
+        dav::PublishOptions options;
+        options.targets = {{server.calendar(), QString::fromStdString(target), "Familie"}};
+        options.dataFolder = QString::fromStdString(dir.path());
+        return dav::RunCalendarPublish(client, options);
+    };
+    bool struck = false;
+    server.fault = [&](const FakeRequest& r) -> std::optional<Fault> {
+        if (struck || r.method != c.method) return std::nullopt;
+        struck = true;
+        return c.fault;
+    };
+    const dav::PublishResult failed = run();
+    EXPECT_TRUE(struck);
+    EXPECT_FALSE(failed.ok);
+    EXPECT_NE(failed.summary.indexOf(QString::fromUtf8(c.message)), -1) << failed.summary.toStdString();
+    EXPECT_LE(failed.requests, 4) << "no event sent on its own";
+
+    server.fault = nullptr;
+    const dav::PublishResult next = run();
+    EXPECT_TRUE(next.ok) << next.summary.toStdString();
+    EXPECT_LE(next.requests, 5) << next.summary.toStdString();
+    EXPECT_EQ(server.events.size(), entries.size());
+    for (auto it = server.events.cbegin(); it != server.events.cend(); ++it)
+        EXPECT_EQ(it.key(), QByteArray::fromStdString(EventUidOf(it.value().toStdString())) + ".ics");
+    const dav::PublishResult quiet = run();
+    EXPECT_TRUE(quiet.ok);
+    EXPECT_EQ(quiet.requests, 1) << quiet.summary.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FakeServer, WholeUploadFaults,
+    ::testing::Values(WholeFault{"Quota", "PUT", {507, kQuota}, "kein Platz mehr (507, Speicherplatz erschöpft)"},
+                      WholeFault{"AnswerLost", "PUT", {.hangUp = true, .applied = true}, "Verbindung mitten in der Antwort"},
+                      WholeFault{"ListingUnanswered", "REPORT", {.silent = true}, "Sekunden lang nicht geantwortet; abgebrochen"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // A state file that is not whole sends nothing: without it the program
 // could not tell its events from others'.
 TEST_F(DavTest, ADamagedStateSendsNothing) {

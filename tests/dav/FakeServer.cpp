@@ -88,6 +88,12 @@ FakeServer::FakeServer() {
 QUrl FakeServer::base() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server_.serverPort())); }
 QUrl FakeServer::calendar() const { return base().resolved(QUrl(QString::fromLatin1(kCalendarPath))); }
 
+QByteArray FakeServer::calendarTag() const {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (auto it = events.cbegin(); it != events.cend(); ++it) hash.addData(it.key() + '\n' + it.value() + '\n');
+    return "\"c" + hash.result().toHex().left(16) + '"';
+}
+
 FakeServer::Answer FakeServer::serveCalendar(const FakeRequest& request) {
     const QByteArray path = QByteArray::fromPercentEncoding(request.path);
     if (calendarGone) return {};
@@ -95,8 +101,32 @@ FakeServer::Answer FakeServer::serveCalendar(const FakeRequest& request) {
         return {207, Multistatus(Response(kCalendarPath,
                                           "<d:resourcetype><d:collection/><cal:calendar/></d:resourcetype>"
                                           "<d:displayname>Testkalender</d:displayname><cal:supported-calendar-component-set>"
-                                          "<cal:comp name=\"VEVENT\"/></cal:supported-calendar-component-set>")),
+                                          "<cal:comp name=\"VEVENT\"/></cal:supported-calendar-component-set>"
+                                          "<d:getetag>" + calendarTag() + "</d:getetag>")),
                 {}};
+    }
+    if (request.method == "REPORT" && path == kCalendarPath && request.body.contains("calendar-query")) {
+        const bool data = request.body.contains("calendar-data");
+        QByteArray out;
+        for (auto it = events.cbegin(); it != events.cend(); ++it)
+            out += Response(kCalendarPath + it.key(), "<d:getetag>" + EventTag(*it) + "</d:getetag>" +
+                                                          (data ? "<cal:calendar-data>" + Escaped(*it) + "</cal:calendar-data>"
+                                                                : QByteArray()));
+        return {207, Multistatus(out), {}};
+    }
+    // A whole calendar replaces the collection, each event kept under its UID.
+    if (request.method == "PUT" && path == kCalendarPath) {
+        if (!takesWholeCalendars) return {405, {}, {}};
+        if (request.headers.value("if-match") != calendarTag()) return {412, {}, {}};
+        events.clear();
+        static const QRegularExpression vevent(QStringLiteral("BEGIN:VEVENT\r\n.*?END:VEVENT\r\n"),
+                                               QRegularExpression::DotMatchesEverythingOption);
+        for (auto m = vevent.globalMatch(QString::fromUtf8(request.body)); m.hasNext();) {
+            const QByteArray block = m.next().captured().toUtf8();
+            const QByteArray uid = block.mid(block.indexOf("UID:") + 4).split('\r').front();
+            events[uid + ".ics"] = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Fake//DE\r\n" + block + "END:VCALENDAR\r\n";
+        }
+        return {201, {}, {{"ETag", calendarTag()}}};
     }
     const QByteArray file = path.mid(qstrlen(kCalendarPath));
     const auto it = events.constFind(file);

@@ -43,6 +43,8 @@ public:
     QUrl calendar() const;
     QMap<QByteArray, QByteArray> events;  // by file name
     bool calendarGone = false;
+    // Takes a whole calendar PUT on the collection, as Radicale does.
+    bool takesWholeCalendars = false;
 
     void putCard(const QByteArray& file, const QByteArray& vcard);
     void removeCard(const QByteArray& file);
@@ -56,6 +58,7 @@ private:
     void answer(QTcpSocket* socket, int status, const QByteArray& body,
                 const QList<std::pair<QByteArray, QByteArray>>& headers = {});
     QByteArray etag(const QByteArray& file) const;
+    QByteArray calendarTag() const;
     struct Answer {
         int status = 404;
         QByteArray body;
