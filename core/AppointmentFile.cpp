@@ -7,6 +7,7 @@
 #include <iterator>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "CheckListEdit.h"
@@ -144,16 +145,27 @@ int ReadInt8(const unsigned char* at) { return static_cast<std::int8_t>(*at); }
 // third of a record.
 constexpr std::size_t kNumberBytes = 6;
 constexpr std::size_t kMostPacked = kRecordSize;
+static_assert([] {
+    std::size_t end = 0;
+    for (const auto& slot : kTexts) end += 1 + slot.capacity;
+    return end + kNumberBytes <= kMostPacked;
+}());
+
+// Each slot is copied whole, a size known when compiling (a few vector
+// moves, where a copy of the text's own length took a string instruction
+// that dominated the load), and the next one written over its empty room:
+// the room for a row holds every slot whole.
+template <std::size_t... I>
+unsigned char* PackTexts(const unsigned char* record, unsigned char* p, std::index_sequence<I...>) {
+    ((*p = static_cast<unsigned char>(TextLength(record, kTexts[I])),
+      std::memcpy(p + 1, record + kTexts[I].offset + 1, kTexts[I].capacity), p += 1 + *p),
+     ...);
+    return p;
+}
 
 void PackRecord(const unsigned char* record, PackedRows& rows) {
     unsigned char* out = rows.room(kMostPacked);
-    unsigned char* p = out;
-    for (const auto& slot : kTexts) {
-        const std::size_t length = TextLength(record, slot);
-        *p++ = static_cast<unsigned char>(length);
-        std::memcpy(p, record + slot.offset + 1, length);
-        p += length;
-    }
+    unsigned char* p = PackTexts(record, out, std::make_index_sequence<std::size(kTexts)>());
     std::memcpy(p, record + kWarnung1At, 5);  // both leads and Erreicht lie side by side
     p[5] = record[kLoeschenAt];
     rows.add(static_cast<std::size_t>(p + kNumberBytes - out));
