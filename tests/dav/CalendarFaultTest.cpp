@@ -50,6 +50,19 @@ const QByteArray kOthersEvent =
     "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Anderes Programm//DE\r\nBEGIN:VEVENT\r\nUID:fremd@example.org\r\n"
     "DTSTAMP:20240101T120000Z\r\nDTSTART;VALUE=DATE:20240704\r\nSUMMARY:Zahnarzt\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 
+// One publish of target to the fake server's calendar "Familie".
+dav::PublishResult PublishToFake(FakeServer& server, dav::CertificatePins& pins, const std::string& target,
+                                 const std::string& dataFolder) {
+    dav::ConnectionLimits limits;
+    limits.timeoutMs = 400;  // the silence cases; nothing else here takes that long
+    dav::FixedPassword password("geheim");
+    dav::DavClient client({server.base().toString(), "anna", false}, password, pins, limits);
+    dav::PublishOptions options;
+    options.targets = {{server.calendar(), QString::fromStdString(target), "Familie"}};
+    options.dataFolder = QString::fromStdString(dataFolder);
+    return dav::RunCalendarPublish(client, options);
+}
+
 class CalendarFaults : public DavTest, public ::testing::WithParamInterface<CalendarFault> {
 protected:
     void SetUp() override {
@@ -60,16 +73,7 @@ protected:
     }
     void Write() { WriteAppointmentFileBytes(target, AppointmentFileBytes(entries, "10.06.2024")); }
 
-    dav::PublishResult Run() {
-        dav::ConnectionLimits limits;
-        limits.timeoutMs = 400;  // the silence case; nothing else here takes that long
-        dav::FixedPassword password("geheim");
-        dav::DavClient client({server.base().toString(), "anna", false}, password, pins, limits);
-        dav::PublishOptions options;
-        options.targets = {{server.calendar(), QString::fromStdString(target), "Familie"}};
-        options.dataFolder = QString::fromStdString(dir.path());
-        return dav::RunCalendarPublish(client, options);
-    }
+    dav::PublishResult Run() { return PublishToFake(server, pins, target, dir.path()); }
 
     // UID → fingerprint of every event on the server but the foreign one,
     // which must be there as it was.
@@ -162,16 +166,7 @@ TEST_P(WholeUploadFaults, AreNamedAndTheNextRunEndsWithEachEventOnce) {
     std::vector<EntrySpec> entries;
     for (int i = 0; i < 40; ++i) entries.push_back({"Kind", "Nummer" + std::to_string(i), "01.05.2001", "Geburtstag", 7, 0});
     WriteAppointmentFileBytes(target, AppointmentFileBytes(entries, "10.06.2024"));
-    const auto run = [&] {
-        dav::ConnectionLimits limits;
-        limits.timeoutMs = 400;
-        dav::FixedPassword password("geheim");
-        dav::DavClient client({server.base().toString(), "anna", false}, password, pins, limits);
-        dav::PublishOptions options;
-        options.targets = {{server.calendar(), QString::fromStdString(target), "Familie"}};
-        options.dataFolder = QString::fromStdString(dir.path());
-        return dav::RunCalendarPublish(client, options);
-    };
+    const auto run = [&] { return PublishToFake(server, pins, target, dir.path()); };
     bool struck = false;
     server.fault = [&](const FakeRequest& r) -> std::optional<Fault> {
         if (struck || r.method != c.method) return std::nullopt;
