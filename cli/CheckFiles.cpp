@@ -1,22 +1,18 @@
 #include "CheckFiles.h"
 
-#include <pthread.h>
-#include <sched.h>
-
 #include <algorithm>
 #include <atomic>
 #include <exception>
 #include <functional>
 #include <limits>
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 #include "AppointmentFile.h"
 #include "Dates.h"
 #include "CliPlatform.h"
 #include "FileScan.h"
+#include "OtherCore.h"
 #include "Ports.h"
 #include "State.h"
 
@@ -285,9 +281,9 @@ void LookFromTheFirst(const std::vector<std::string>& files, const CheckOptions&
                       const AnniversaryTable& anniversaries, std::vector<FileRun>& runs, UpcomingList& upcoming,
                       InListOrder& order) {
     std::atomic<std::size_t> next{0};
-    cpu_set_t allowed;
-    std::atomic<bool> pinned{false};
-    const auto work = [&](std::exception_ptr& failure, bool second) noexcept {
+    OtherCore second;
+    const auto work = [&](std::exception_ptr& failure, bool onSecond) noexcept {
+        bool letGo = false;
         try {
             for (std::size_t i; (i = next.fetch_add(1)) < files.size();) {
                 HoldMessages(&runs[i].messages);
@@ -296,8 +292,10 @@ void LookFromTheFirst(const std::vector<std::string>& files, const CheckOptions&
                 // Started on the other core, the second thread is let go
                 // again: held there, it would wait for that core while
                 // other programs use it and this one is free.
-                if (second && pinned.exchange(false))
-                    ::pthread_setaffinity_np(::pthread_self(), sizeof allowed, &allowed);
+                if (onSecond && !letGo) {
+                    second.letGo();
+                    letGo = true;
+                }
             }
         } catch (...) {
             next = files.size();  // the other thread stops too
@@ -307,25 +305,10 @@ void LookFromTheFirst(const std::vector<std::string>& files, const CheckOptions&
         if (options.onFile) options.onFile("");
     };
     std::exception_ptr failure, secondFailure;
-    std::thread second;
-    // Another core than this one, if there is one to have.
-    CPU_ZERO(&allowed);
-    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
-        cpu_set_t cores = allowed;
-        if (const int here = ::sched_getcpu(); here >= 0) CPU_CLR(here, &cores);
-        if (CPU_COUNT(&cores) > 0) {
-            try {
-                second = std::thread(work, std::ref(secondFailure), true);
-                // The system tends to queue a new thread behind the one that
-                // made it, where it would start when the work is nearly done.
-                pinned = ::pthread_setaffinity_np(second.native_handle(), sizeof cores, &cores) == 0;
-            } catch (const std::system_error&) {
-                // This thread does it alone.
-            }
-        }
-    }
+    // Without another core, this thread does it alone.
+    second.start([&] { work(secondFailure, true); });
     work(failure, false);
-    if (second.joinable()) second.join();
+    second.join();
     if (failure) std::rethrow_exception(failure);
     if (secondFailure) std::rethrow_exception(secondFailure);
 }

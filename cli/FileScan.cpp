@@ -13,15 +13,12 @@
 #include <exception>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
-
-#include <pthread.h>
-#include <sched.h>
 
 #include "Cell.h"
 #include "CheckRules.h"
 #include "Dates.h"
+#include "OtherCore.h"
 #include "Ports.h"
 
 namespace tmf::cli {
@@ -256,24 +253,6 @@ bool ScanEntries(ReadOnlyFile& file, std::int32_t first, std::int32_t last, cons
     return file.holds(static_cast<std::size_t>(last + 1) * kRecordSize);
 }
 
-// A second thread started on another core than this one: the system tends
-// to queue a new thread behind the one that made it, where it would start
-// when the work is nearly done. Nothing when there is no other core.
-std::optional<std::thread> OnAnotherCore(std::function<void()> work) {
-    cpu_set_t cores;
-    CPU_ZERO(&cores);
-    if (::sched_getaffinity(0, sizeof cores, &cores) != 0) return std::nullopt;
-    if (const int here = ::sched_getcpu(); here >= 0) CPU_CLR(here, &cores);
-    if (CPU_COUNT(&cores) == 0) return std::nullopt;
-    try {
-        std::thread thread(std::move(work));
-        ::pthread_setaffinity_np(thread.native_handle(), sizeof cores, &cores);
-        return thread;
-    } catch (const std::system_error&) {
-        return std::nullopt;
-    }
-}
-
 }  // namespace
 
 LoadResult ScanAppointmentFile(const std::string& path, const std::function<void(const Row& header)>& onHeader,
@@ -306,7 +285,7 @@ LoadResult ScanAppointmentFile(const std::string& path, const std::function<void
     // A long file is looked at in two halves at once where there is a core
     // for each: the later half on the other thread, through a mapping of
     // its own of the same open file.
-    std::optional<std::thread> second;
+    OtherCore second;
     std::int32_t split = rows + 1;
     bool laterRead = true;
     std::int32_t laterErrors = 0;
@@ -316,14 +295,14 @@ LoadResult ScanAppointmentFile(const std::string& path, const std::function<void
     if (onLaterEntry && rows >= kSplitFrom) again.emplace(file, ReadOnlyFile::Again{});
     if (again && again->size() == file.size()) {
         const std::int32_t middle = 1 + rows / 2;
-        second = OnAnotherCore([&, middle] {
+        const bool started = second.start([&, middle] {
             try {
                 laterRead = ScanEntries(*again, middle, rows, onLaterEntry, laterErrors, &laterMessages);
             } catch (...) {
                 laterFailure = std::current_exception();
             }
         });
-        if (second) split = middle;
+        if (started) split = middle;
     }
     bool read = false;
     std::exception_ptr failure;
@@ -332,7 +311,7 @@ LoadResult ScanAppointmentFile(const std::string& path, const std::function<void
     } catch (...) {
         failure = std::current_exception();
     }
-    if (second) second->join();
+    second.join();
     if (failure) std::rethrow_exception(failure);
     if (laterFailure) std::rethrow_exception(laterFailure);
     if (!read || !laterRead) return cannotLoad();

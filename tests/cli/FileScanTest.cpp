@@ -1,6 +1,7 @@
 // The look's own read of a file while another program cuts the file short:
 // the read fails as the load would, and the process lives on.
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 
 #include "EngineFixture.h"
 #include "FileScan.h"
+#include "OtherCore.h"
 
 using namespace tmf;
 using namespace tmf::test;
@@ -94,4 +96,43 @@ TEST_F(FileScan, ALongFileReadInTwoHalvesGivesWhatOneReadGives) {
     const Seen cut = read(true, true);
     EXPECT_EQ(cut.result, LoadResult::Failed);
     EXPECT_EQ(cut.messages.back(), path + " konnte nicht geladen werden !");
+}
+
+// The second thread of a look runs on another core than the one that made it
+// from its first instruction: placed there only once it runs, it may run
+// first on its maker's core, and the maker then waits until it is done. Let
+// go, it may run anywhere it is allowed; a thread held to one core gets no
+// second thread.
+TEST(OtherCore, RunsOnAnotherCoreFromTheStartUntilLetGo) {
+    cpu_set_t allowed;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    if (CPU_COUNT(&allowed) < 2) GTEST_SKIP() << "one core";
+    for (int round = 0; round < 20; ++round) {
+        cpu_set_t atStart, afterLetGo;
+        cli::OtherCore second;
+        ASSERT_TRUE(second.start([&] {
+            ::sched_getaffinity(0, sizeof atStart, &atStart);
+            second.letGo();
+            ::sched_getaffinity(0, sizeof afterLetGo, &afterLetGo);
+        }));
+        second.join();
+        // All but the maker's core, whichever it was then.
+        cpu_set_t both;
+        CPU_AND(&both, &atStart, &allowed);
+        EXPECT_TRUE(CPU_EQUAL(&both, &atStart)) << "round " << round;
+        EXPECT_EQ(CPU_COUNT(&atStart), CPU_COUNT(&allowed) - 1) << "round " << round;
+        EXPECT_TRUE(CPU_EQUAL(&afterLetGo, &allowed));
+    }
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(::sched_getcpu(), &one);
+    std::thread held([&] {
+        ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+        cli::OtherCore second;
+        bool ran = false;
+        EXPECT_FALSE(second.start([&] { ran = true; }));
+        second.join();
+        EXPECT_FALSE(ran);
+    });
+    held.join();
 }
