@@ -1,7 +1,6 @@
 #include "CalendarPublishRun.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
 #include <deque>
@@ -13,6 +12,7 @@
 #include "FileIo.h"
 #include "ICalendar.h"
 #include "Ports.h"
+#include "RunToTheEnd.h"
 #include "State.h"
 #include "SyncState.h"
 
@@ -719,15 +719,7 @@ void CalendarPublishRun::cancel() {
 PublishResult RunCalendarPublish(DavClient& client, const PublishOptions& options, ConflictDecision decide) {
     CalendarPublishRun run(client, options);
     run.setConflictDecision(std::move(decide));
-    PublishResult result;
-    QEventLoop loop;
-    QObject::connect(&run, &CalendarPublishRun::finished, &loop, [&](const PublishResult& r) {
-        result = r;
-        loop.quit();
-    });
-    run.start();
-    loop.exec();
-    return result;
+    return RunToTheEnd<PublishResult>(run);
 }
 
 }  // namespace tmf::dav

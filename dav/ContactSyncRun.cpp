@@ -1,11 +1,11 @@
 #include "ContactSyncRun.h"
 
-#include <QEventLoop>
 #include <QPointer>
 
 #include "AddressBookFetch.h"
 #include "AppointmentFile.h"
 #include "FileIo.h"
+#include "RunToTheEnd.h"
 #include "State.h"
 #include "SyncState.h"
 
@@ -177,15 +177,7 @@ void ContactSyncRun::cancel() {
 
 ContactSyncResult RunContactSync(DavClient& client, const ContactSyncOptions& options) {
     ContactSyncRun run(client, options);
-    ContactSyncResult result;
-    QEventLoop loop;
-    QObject::connect(&run, &ContactSyncRun::finished, &loop, [&](const ContactSyncResult& r) {
-        result = r;
-        loop.quit();
-    });
-    run.start();
-    loop.exec();
-    return result;
+    return RunToTheEnd<ContactSyncResult>(run);
 }
 
 }  // namespace tmf::dav
