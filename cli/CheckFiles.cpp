@@ -20,7 +20,20 @@ namespace tmf::cli {
 
 using namespace std::chrono;
 
-void UpcomingOfFile::add(int days, std::string_view first, std::string_view last, std::string_view term, int years) {
+void FileReport::forEach(const std::function<void(const ShownFinding&)>& visit) const {
+    // A walk over both parts for each kind costs less than a sorted copy.
+    for (int kind = PassedOver; kind >= FirstWarning; --kind)
+        for (const FindingsPart& part : parts) {
+            const std::string_view texts = part.texts;
+            for (const Finding& f : part.findings)
+                if (f.kind == kind)
+                    visit({f.kind, f.wouldDelete, f.days, texts.substr(f.at, f.whoLength),
+                           texts.substr(f.at + f.whoLength, f.termLength)});
+        }
+}
+
+void UpcomingOfFile::Part::add(int days, std::string_view first, std::string_view last, std::string_view term,
+                               int years) {
     // Names and terms are a few dozen bytes at most (a field holds at most
     // 255), days at most a year, an age below 10,000.
     const std::size_t at = texts_.size();
@@ -31,33 +44,29 @@ void UpcomingOfFile::add(int days, std::string_view first, std::string_view last
                       static_cast<std::uint16_t>(whoLength), static_cast<std::uint16_t>(term.size()), at});
 }
 
-void UpcomingOfFile::finish() {
-    std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) { return a.days < b.days; });
-    // Held until the last file is done: without the room grown for more.
-    items_.shrink_to_fit();
-    texts_.shrink_to_fit();
+Upcoming UpcomingOfFile::Part::at(std::size_t i) const {
+    const Item& item = items_[i];
+    const std::string_view texts = texts_;
+    return {item.days, texts.substr(item.at, item.whoLength), texts.substr(item.at + item.whoLength, item.termLength),
+            item.years};
 }
 
-void UpcomingOfFile::append(const UpcomingOfFile& later) {
-    const std::size_t shift = texts_.size();
-    texts_ += later.texts_;
-    for (Item item : later.items_) {
-        item.at += shift;
-        items_.push_back(item);
+void UpcomingOfFile::finish(bool held) {
+    for (Part& part : parts_) {
+        std::stable_sort(part.items_.begin(), part.items_.end(),
+                         [](const Part::Item& a, const Part::Item& b) { return a.days < b.days; });
+        if (!held) continue;
+        part.items_.shrink_to_fit();
+        part.texts_.shrink_to_fit();
     }
 }
 
 void UpcomingOfFile::clear() {
     // Swapped out, not assigned: an assigned empty string keeps its room.
-    std::vector<Item>().swap(items_);
-    std::string().swap(texts_);
-}
-
-Upcoming UpcomingOfFile::at(std::size_t i) const {
-    const Item& item = items_[i];
-    const std::string_view texts = texts_;
-    return {item.days, texts.substr(item.at, item.whoLength), texts.substr(item.at + item.whoLength, item.termLength),
-            item.years};
+    for (Part& part : parts_) {
+        std::vector<Part::Item>().swap(part.items_);
+        std::string().swap(part.texts_);
+    }
 }
 
 bool UpcomingList::empty() const {
@@ -65,37 +74,25 @@ bool UpcomingList::empty() const {
 }
 
 void UpcomingList::forEach(const std::function<void(const Upcoming&)>& visit) const {
-    // Each file's are sorted by days already: a day at a time, each file
-    // gives those of the day from where it stopped.
+    // Each part's are sorted by days already: a day at a time, each part of
+    // each file gives those of the day from where it stopped.
+    std::vector<const UpcomingOfFile::Part*> parts;
+    for (const UpcomingOfFile& f : files_)
+        for (const UpcomingOfFile::Part& part : f.parts_)
+            if (!part.items_.empty()) parts.push_back(&part);
     int first = std::numeric_limits<int>::max(), last = std::numeric_limits<int>::min();
-    for (const UpcomingOfFile& f : files_) {
-        if (f.empty()) continue;
-        first = std::min<int>(first, f.items_.front().days);
-        last = std::max<int>(last, f.items_.back().days);
+    for (const UpcomingOfFile::Part* part : parts) {
+        first = std::min<int>(first, part->items_.front().days);
+        last = std::max<int>(last, part->items_.back().days);
     }
-    std::vector<std::size_t> next(files_.size(), 0);
+    std::vector<std::size_t> next(parts.size(), 0);
     for (int day = first; day <= last; ++day)
-        for (std::size_t f = 0; f < files_.size(); ++f)
-            for (std::size_t& i = next[f]; i < files_[f].items_.size() && files_[f].items_[i].days == day; ++i)
-                visit(files_[f].at(i));
+        for (std::size_t p = 0; p < parts.size(); ++p)
+            for (std::size_t& i = next[p]; i < parts[p]->items_.size() && parts[p]->items_[i].days == day; ++i)
+                visit(parts[p]->at(i));
 }
 
 namespace {
-
-// As the results dialog lists them: the highest kind first, a kind's in the
-// file's order. Each finding is moved once, to its place.
-void SortByKind(std::vector<Finding>& findings) {
-    // Slot 0 for the highest kind.
-    const auto slot = [](const Finding& f) -> std::size_t {
-        return f.kind >= PassedOver ? 0 : f.kind <= NoFinding ? PassedOver : PassedOver - f.kind;
-    };
-    std::size_t at[PassedOver + 2] = {};
-    for (const Finding& f : findings) ++at[slot(f) + 1];
-    for (std::size_t k = 1; k < std::size(at); ++k) at[k] += at[k - 1];
-    std::vector<Finding> sorted(findings.size());
-    for (Finding& f : findings) sorted[at[slot(f)]++] = std::move(f);
-    findings = std::move(sorted);
-}
 
 constexpr year_month_day kFallback = year{100} / January / 1;
 
@@ -114,9 +111,11 @@ int YearsReached(year_month_day date, int days, sys_days today) {
 }
 
 struct FileCheck {
-    FileReport& report;
+    const std::string& path;
+    FindingsPart& found;
+    FindingCounts& counts;
     const CheckOptions& options;
-    UpcomingOfFile& upcoming;
+    UpcomingOfFile::Part& upcoming;
     const AnniversaryTable& anniversaries;
     CheckDay day{};
     bool saveFailed = false;
@@ -142,7 +141,7 @@ struct FileCheck {
     // Keeps the counts; true when the entry has something to show.
     bool count(const EntryFindings& f) {
         if (f.changed) changed = true;
-        report.counts.add(f);
+        counts.add(f);
         return f.kind != NoFinding || f.passedOver || f.days <= options.aheadDays;
     }
     void add(const EntryFindings& f, bool flagged, const Row& row, year_month_day date) {
@@ -151,14 +150,14 @@ struct FileCheck {
         const std::string_view term = TextOf(row[Terminart], scratch_[2]);
         if (f.kind != NoFinding || f.passedOver) {
             // A field holds a few dozen characters at most.
-            std::string& texts = report.texts;
+            std::string& texts = found.texts;
             const std::size_t at = texts.size();
             texts.append(first).append(1, ' ').append(last);
             const auto whoLength = static_cast<std::uint16_t>(texts.size() - at);
             texts.append(term);
             const auto find = [&](int kind, bool wouldDelete) {
-                report.findings.push_back({static_cast<std::int8_t>(kind), wouldDelete, static_cast<std::int16_t>(f.days),
-                                           whoLength, static_cast<std::uint16_t>(term.size()), at});
+                found.findings.push_back({static_cast<std::int8_t>(kind), wouldDelete, static_cast<std::int16_t>(f.days),
+                                          whoLength, static_cast<std::uint16_t>(term.size()), at});
             };
             if (f.kind != NoFinding) find(f.kind, f.kind == DueToday && flagged);
             if (f.passedOver) find(PassedOver, flagged);
@@ -170,7 +169,7 @@ struct FileCheck {
 // The windowed check's way: the whole file loaded into the entry table,
 // checked there, and saved from there.
 LoadResult StampFile(FileCheck& check) {
-    const LoadResult loaded = LoadAppointmentFile(check.report.path, "Alles");
+    const LoadResult loaded = LoadAppointmentFile(check.path, "Alles");
     if (!IsLoaded(loaded)) return loaded;
     check.day = MakeCheckDay(Today(), EntryTable(HeaderLastCheck, 0).asText(), &check.anniversaries);
     const int count = LastEntryRow();
@@ -181,19 +180,18 @@ LoadResult StampFile(FileCheck& check) {
     // Not the header first and then the whole file: on a full disk the
     // header would already carry the new date when the whole file failed,
     // under a message that says the file is unchanged. Nothing is deleted.
-    if (!SaveAppointmentFile(check.report.path, Modified == 1 ? "Alles" : "", "Datum")) check.saveFailed = true;
+    if (!SaveAppointmentFile(check.path, Modified == 1 ? "Alles" : "", "Datum")) check.saveFailed = true;
     return loaded;
 }
 
 // A look: the same findings from a lean read, nothing kept. inHalves: a
 // long file's later half may be looked at on a second thread at the same
-// time, its findings then put after the first half's.
-LoadResult LookAtFile(FileCheck& check, bool inHalves) {
-    FileReport laterReport;
-    UpcomingOfFile laterUpcoming;
-    FileCheck later{laterReport, check.options, laterUpcoming, check.anniversaries};
+// time, into the later parts of the report and of the anniversaries.
+LoadResult LookAtFile(FileCheck& check, FileReport& report, UpcomingOfFile& upcoming, bool inHalves) {
+    FindingCounts laterCounts;
+    FileCheck later{check.path, report.parts[1], laterCounts, check.options, upcoming.part(1), check.anniversaries};
     const LoadResult result = ScanAppointmentFile(
-        check.report.path,
+        check.path,
         [&check, &later](const Row& header) {
             check.day = MakeCheckDay(Today(), header[HeaderLastCheck].asText(), &check.anniversaries);
             later.day = check.day;
@@ -202,17 +200,9 @@ LoadResult LookAtFile(FileCheck& check, bool inHalves) {
         inHalves ? [&later](int, ScannedEntry& scanned) { later.entry(scanned); }
                  : std::function<void(int, ScannedEntry&)>());
     if (later.changed) check.changed = true;
-    FileReport& report = check.report;
-    const std::size_t shift = report.texts.size();
-    for (Finding f : laterReport.findings) {
-        f.at += shift;
-        report.findings.push_back(f);
-    }
-    report.texts += laterReport.texts;
-    report.counts.first += laterReport.counts.first;
-    report.counts.second += laterReport.counts.second;
-    report.counts.dueToday += laterReport.counts.dueToday;
-    check.upcoming.append(laterUpcoming);
+    report.counts.first += laterCounts.first;
+    report.counts.second += laterCounts.second;
+    report.counts.dueToday += laterCounts.dueToday;
     return result;
 }
 
@@ -228,26 +218,25 @@ struct FileRun {
     bool done = false;
 };
 
+// held: its anniversaries are kept while other files are checked.
 void CheckFile(const std::string& path, const CheckOptions& options, const AnniversaryTable& anniversaries,
-               FileRun& run, UpcomingOfFile& upcoming, bool inHalves = false) {
+               FileRun& run, UpcomingOfFile& upcoming, bool held, bool inHalves = false) {
     FileReport& report = run.report;
     report.path = path;
     if (options.onFile) options.onFile(report.path);
     // The read names a file it cannot read on standard error.
-    FileCheck check{report, options, upcoming, anniversaries};
-    const LoadResult result = options.stamp ? StampFile(check) : LookAtFile(check, inHalves);
+    FileCheck check{report.path, report.parts[0], report.counts, options, upcoming.part(0), anniversaries};
+    const LoadResult result = options.stamp ? StampFile(check) : LookAtFile(check, report, upcoming, inHalves);
     run.failed = result != LoadResult::Loaded || check.saveFailed;
     run.changed = check.changed;
     if (!IsLoaded(result)) {
         // A read that failed half-way shows nothing of the file.
-        std::vector<Finding>().swap(report.findings);
-        std::string().swap(report.texts);
+        report.parts = {};
         upcoming.clear();
         return;
     }
     report.checked = true;
-    SortByKind(report.findings);
-    upcoming.finish();
+    upcoming.finish(held);
 }
 
 // Hands the reports on in the list's order: each as soon as its file and
@@ -287,7 +276,7 @@ void LookFromTheFirst(const std::vector<std::string>& files, const CheckOptions&
         try {
             for (std::size_t i; (i = next.fetch_add(1)) < files.size();) {
                 HoldMessages(&runs[i].messages);
-                CheckFile(files[i], options, anniversaries, runs[i], upcoming.file(i));
+                CheckFile(files[i], options, anniversaries, runs[i], upcoming.file(i), true);
                 order.done(i);
                 // Started on the other core, the second thread is let go
                 // again: held there, it would wait for that core while
@@ -335,7 +324,7 @@ CheckOutcome CheckFiles(const std::vector<std::string>& files, const CheckOption
     } else {
         for (std::size_t i = files.size(); i-- > 0;) {
             // The other core is free for the later half of a long file.
-            CheckFile(files[i], options, anniversaries, runs[i], outcome.upcoming.file(i), true);
+            CheckFile(files[i], options, anniversaries, runs[i], outcome.upcoming.file(i), files.size() > 1, true);
             order.done(i);
         }
         if (options.onFile) options.onFile("");

@@ -3,6 +3,7 @@
 // run does, and hands on what a terminal shows: the findings of each file,
 // in the list's order as soon as they are known, and the anniversaries of
 // the next days of all files at the end.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -14,7 +15,7 @@
 
 namespace tmf::cli {
 
-// A finding keeps its texts in its file's report: a large file has
+// A finding keeps its texts in its part of the report: a large file has
 // thousands, each a few bytes beside them.
 struct Finding {
     std::int8_t kind = NoFinding;
@@ -22,22 +23,40 @@ struct Finding {
     std::int16_t days = 0;     // until the anniversary
     std::uint16_t whoLength = 0;
     std::uint16_t termLength = 0;
-    std::size_t at = 0;        // of "Vorname Nachname" and the term in the report's texts
+    std::size_t at = 0;        // of "Vorname Nachname" and the term in the part's texts
+};
+
+// A finding as it is shown.
+struct ShownFinding {
+    int kind = NoFinding;
+    bool wouldDelete = false;
+    int days = 0;
+    std::string_view who;  // "Vorname Nachname"
+    std::string_view term;
+    // The message text of the results dialog.
+    std::string text() const { return FindingText(kind, days, term); }
+};
+
+// The findings of one stretch of a file, in the file's order.
+struct FindingsPart {
+    std::vector<Finding> findings;
+    std::string texts;
 };
 
 struct FileReport {
     std::string path;
     bool checked = false;  // false: it could not be read
-    std::vector<Finding> findings;  // passed over first, then due today, second and first warnings
     FindingCounts counts;
-    std::string texts;
+    // The file's findings, or the first half's and the later half's of a
+    // long file looked at in two halves at once. The halves are not copied
+    // together, nor sorted by kind: each would be new memory, and taking it
+    // from the system cost a look at a large file more than the look itself.
+    std::array<FindingsPart, 2> parts;
 
-    std::string_view who(const Finding& f) const { return std::string_view(texts).substr(f.at, f.whoLength); }
-    std::string_view term(const Finding& f) const {
-        return std::string_view(texts).substr(f.at + f.whoLength, f.termLength);
-    }
-    // The message text of the results dialog.
-    std::string text(const Finding& f) const { return FindingText(f.kind, f.days, term(f)); }
+    std::size_t size() const { return parts[0].findings.size() + parts[1].findings.size(); }
+    // As the results dialog lists them: passed over first, then due today,
+    // second and first warnings; a kind's in the file's order.
+    void forEach(const std::function<void(const ShownFinding&)>& visit) const;
 };
 
 struct Upcoming {
@@ -52,27 +71,39 @@ struct Upcoming {
 // few bytes beside its texts.
 class UpcomingOfFile {
 public:
-    // who is "first last".
-    void add(int days, std::string_view first, std::string_view last, std::string_view term, int years);
+    // Those of one stretch of the file, in its order.
+    class Part {
+    public:
+        // who is "first last".
+        void add(int days, std::string_view first, std::string_view last, std::string_view term, int years);
+
+    private:
+        friend class UpcomingOfFile;
+        friend class UpcomingList;
+        struct Item {
+            std::int16_t days;
+            std::int16_t years;
+            std::uint16_t whoLength;
+            std::uint16_t termLength;
+            std::size_t at;  // of the texts in texts_
+        };
+        Upcoming at(std::size_t i) const;
+        std::string texts_;
+        std::vector<Item> items_;
+    };
+    // 0: the file's, or its first half's; 1: the later half's, as with the
+    // findings.
+    Part& part(std::size_t i) { return parts_[i]; }
     // Once the file is done: soonest first, a day's in the file's order.
-    void finish();
-    // Those of a later part of the same file, after these (before finish).
-    void append(const UpcomingOfFile& later);
+    // held: kept while other files are checked, without the room grown for
+    // more.
+    void finish(bool held);
     void clear();
-    bool empty() const { return items_.empty(); }
+    bool empty() const { return parts_[0].items_.empty() && parts_[1].items_.empty(); }
 
 private:
     friend class UpcomingList;
-    struct Item {
-        std::int16_t days;
-        std::int16_t years;
-        std::uint16_t whoLength;
-        std::uint16_t termLength;
-        std::size_t at;  // of the texts in texts_
-    };
-    Upcoming at(std::size_t i) const;
-    std::string texts_;
-    std::vector<Item> items_;
+    std::array<Part, 2> parts_;
 };
 
 // The anniversaries of all files: soonest first, a day's in the list's

@@ -50,7 +50,7 @@ void ReportWriter::startBlock() {
 }
 
 void ReportWriter::file(const FileReport& file) {
-    if (!file.checked || file.findings.empty()) return;
+    if (!file.checked || file.size() == 0) return;
     startBlock();
     std::string& out = text_;
     out.clear();
@@ -60,18 +60,18 @@ void ReportWriter::file(const FileReport& file) {
     out += FormatDate(style_.today);
     out += '\n';
     std::string& text = findingText_;
-    for (const Finding& f : file.findings) {
+    file.forEach([&](const ShownFinding& f) {
         AppendLabel(out, f.kind, style_.colour);
         out += "  ";
-        AppendVisible(out, file.who(f));
+        AppendVisible(out, f.who);
         out += ", ";
         text.clear();
-        AppendFindingText(text, f.kind, f.days, file.term(f));
+        AppendFindingText(text, f.kind, f.days, f.term);
         AppendVisible(out, text);
         if (f.wouldDelete) out += " (würde gelöscht)";
         out += '\n';
         putFull(out);
-    }
+    });
     out += CheckSummaryText(file.counts);
     out += '\n';
     put(out);

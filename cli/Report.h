@@ -19,7 +19,11 @@ struct ReportStyle {
 
 class ReportWriter {
 public:
-    ReportWriter(std::FILE* out, ReportStyle style) : out_(out), style_(std::move(style)) {}
+    ReportWriter(std::FILE* out, ReportStyle style) : out_(out), style_(std::move(style)) {
+        // Room for a stretch and the line that fills it, taken once: grown
+        // on the way, each larger copy would be new memory to fault in.
+        text_.reserve(kStretch + 4096);
+    }
     // A file that was read and has findings; the others show nothing.
     void file(const FileReport& file);
     // The look-ahead list, when one was asked for; last.
@@ -30,8 +34,9 @@ private:
     void put(const std::string& text) { std::fwrite(text.data(), 1, text.size(), out_); }
     // Lines are gathered and written a stretch at a time: a file can have
     // thousands of findings, a long list tens of thousands of anniversaries.
+    static constexpr std::size_t kStretch = 64 * 1024;
     void putFull(std::string& text) {
-        if (text.size() < 64 * 1024) return;
+        if (text.size() < kStretch) return;
         put(text);
         text.clear();
     }

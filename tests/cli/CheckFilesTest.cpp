@@ -75,8 +75,9 @@ TEST_F(CheckFilesInOrder, EachReportGoesOutOnceInTheListsOrderWhicheverFileIsDon
             EXPECT_EQ(report.path, files[k]);
             EXPECT_EQ(report.checked, c.sizes[k] > 0);
             if (c.sizes[k] > 0) {
-                ASSERT_EQ(report.findings.size(), 1u);
-                EXPECT_EQ(report.who(report.findings[0]), Name(static_cast<int>(k), 1));
+                std::vector<std::string> who;
+                report.forEach([&](const cli::ShownFinding& f) { who.emplace_back(f.who); });
+                EXPECT_EQ(who, std::vector<std::string>{Name(static_cast<int>(k), 1)});
             }
             const std::lock_guard lock(mutex);
             reported.push_back(report.path);
@@ -101,8 +102,10 @@ TEST_F(CheckFilesInOrder, EachReportGoesOutOnceInTheListsOrderWhicheverFileIsDon
 }
 
 TEST_F(CheckFilesInOrder, FindingsComeHighestKindFirstAndInTheFilesOrderWithinAKind) {
-    // On 15.06.2024 after a check on 10.06.2024.
-    const std::vector<EntrySpec> entries = {
+    // On 15.06.2024 after a check on 10.06.2024; the same entries again,
+    // with a 2 after the first name, after enough quiet ones that a look
+    // finds them in the later half on its second thread.
+    std::vector<EntrySpec> entries = {
         {.vorname = "W1", .nachname = "a", .termin = "20.06.1990", .warnung1 = 7},
         {.vorname = "Ueber", .nachname = "b", .termin = "12.06.1990"},
         {.vorname = "W1", .nachname = "c", .termin = "18.06.1990", .warnung1 = 5},
@@ -112,19 +115,32 @@ TEST_F(CheckFilesInOrder, FindingsComeHighestKindFirstAndInTheFilesOrderWithinAK
         {.vorname = "Ueber", .nachname = "f", .termin = "11.06.1990", .terminart = "Namenstag"},
         {.vorname = "Heute", .nachname = "g", .termin = "15.06.2000", .terminart = "Jubiläum"},
     };
+    const std::size_t kinds = entries.size();
+    entries.resize(kinds + 6000, {.vorname = "Ruhig", .termin = "01.01.1990"});
+    for (std::size_t e = 0; e < kinds; ++e) {
+        entries.push_back(entries[e]);
+        entries.back().vorname += "2";
+    }
     for (const bool stamp : {false, true}) {
         SCOPED_TRACE(stamp);
         const std::string file = MakeFile("Arten.tmf", entries, "10.06.2024");
         std::vector<std::string> order;
+        std::size_t shown = 0;
         cli::CheckFiles({file}, {.stamp = stamp, .onReport = [&](const cli::FileReport& report) {
-                                     for (const cli::Finding& f : report.findings)
-                                         order.push_back(std::string(report.who(f)) + ": " + report.text(f));
+                                     shown = report.size();
+                                     report.forEach([&](const cli::ShownFinding& f) {
+                                         order.push_back(std::string(f.who) + ": " + f.text());
+                                     });
                                  }});
         EXPECT_EQ(order, (std::vector<std::string>{
                              "Ueber b: Geburtstag wurde übergangen !", "Ueber f: Namenstag wurde übergangen !",
+                             "Ueber2 b: Geburtstag wurde übergangen !", "Ueber2 f: Namenstag wurde übergangen !",
                              "Heute d: hat Heute Geburtstag !", "Heute g: hat Heute Jubiläum !",
-                             "W2 e: hat in 2 Tag(en) Geburtstag !", "W1 a: hat in 5 Tag(en) Geburtstag !",
-                             "W1 c: hat in 3 Tag(en) Geburtstag !"}));
+                             "Heute2 d: hat Heute Geburtstag !", "Heute2 g: hat Heute Jubiläum !",
+                             "W2 e: hat in 2 Tag(en) Geburtstag !", "W22 e: hat in 2 Tag(en) Geburtstag !",
+                             "W1 a: hat in 5 Tag(en) Geburtstag !", "W1 c: hat in 3 Tag(en) Geburtstag !",
+                             "W12 a: hat in 5 Tag(en) Geburtstag !", "W12 c: hat in 3 Tag(en) Geburtstag !"}));
+        EXPECT_EQ(shown, order.size());
     }
 }
 
@@ -148,7 +164,11 @@ TEST_F(CheckFilesInOrder, TheLookAheadIsSoonestFirstThenInTheListsAndEachFilesOr
                 continue;
             }
             std::vector<EntrySpec> entries = {{.vorname = "Ruhig", .termin = "01.01.1990"}};
-            for (int e = 1; e <= 6; ++e) {
+            // File 2 is long: a look finds its entries from the fourth on in
+            // the later half, on its second thread; the ninth comes on the
+            // day of the first.
+            for (int e = 1; e <= (k == 2 ? 9 : 6); ++e) {
+                if (k == 2 && e == 4) entries.resize(6000, {.vorname = "Ruhig", .termin = "01.01.1990"});
                 const int days = (k * 3 + e * 5) % 8;
                 entries.push_back({.vorname = "F" + std::to_string(k),
                                    .nachname = "E" + std::to_string(e),

@@ -30,7 +30,7 @@ TEST_F(StampFailure, OnAFullDiskAChangedFileKeepsEvenItsOldCheckDateAndTheQuietO
     std::vector<std::size_t> findings;
     const cli::CheckOutcome outcome = cli::CheckFiles(
         {changing, quiet},
-        {.stamp = true, .onReport = [&](const cli::FileReport& file) { findings.push_back(file.findings.size()); }});
+        {.stamp = true, .onReport = [&](const cli::FileReport& file) { findings.push_back(file.size()); }});
 
     EXPECT_TRUE(outcome.failed);
     EXPECT_EQ(findings, (std::vector<std::size_t>{1, 0}));
