@@ -43,6 +43,16 @@ void AppendLabel(std::string& out, int kind, bool colour) {
 
 }  // namespace
 
+ReportWriter::ReportWriter(std::FILE* out, ReportStyle style) : out_(out), style_(std::move(style)) {
+    // Room for a stretch and the line that fills it, taken once: grown on
+    // the way, each larger copy would be new memory to fault in.
+    text_.reserve(kStretch + 4096);
+    for (int kind = FirstWarning; kind <= PassedOver; ++kind) {
+        AppendLabel(labels_[kind], kind, style_.colour);
+        labels_[kind] += "  ";
+    }
+}
+
 void ReportWriter::startBlock() {
     // Blocks are parted by a blank line.
     if (wroteAny_) std::fputc('\n', out_);
@@ -59,15 +69,16 @@ void ReportWriter::file(const FileReport& file) {
     out += " - Prüfung am ";
     out += FormatDate(style_.today);
     out += '\n';
-    std::string& text = findingText_;
+    std::string& term = findingText_;
     file.forEach([&](const ShownFinding& f) {
-        AppendLabel(out, f.kind, style_.colour);
-        out += "  ";
+        out += labels_[f.kind];
         AppendVisible(out, f.who);
         out += ", ";
-        text.clear();
-        AppendFindingText(text, f.kind, f.days, f.term);
-        AppendVisible(out, text);
+        // The words around the term are printable, and neither ends nor
+        // starts a sequence that a cut-off one in the term could complete.
+        term.clear();
+        AppendVisible(term, f.term);
+        AppendFindingText(out, f.kind, f.days, term);
         if (f.wouldDelete) out += " (würde gelöscht)";
         out += '\n';
         putFull(out);

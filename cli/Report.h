@@ -19,11 +19,7 @@ struct ReportStyle {
 
 class ReportWriter {
 public:
-    ReportWriter(std::FILE* out, ReportStyle style) : out_(out), style_(std::move(style)) {
-        // Room for a stretch and the line that fills it, taken once: grown
-        // on the way, each larger copy would be new memory to fault in.
-        text_.reserve(kStretch + 4096);
-    }
+    ReportWriter(std::FILE* out, ReportStyle style);
     // A file that was read and has findings; the others show nothing.
     void file(const FileReport& file);
     // The look-ahead list, when one was asked for; last.
@@ -46,6 +42,7 @@ private:
     bool wroteAny_ = false;
     std::string text_;  // one file's lines, reused
     std::string findingText_;
+    std::string labels_[PassedOver + 1];  // each kind's, padded, with the blanks after it
 };
 
 // Colours only to a terminal that can show them, and not against the
