@@ -230,8 +230,12 @@ void CheckFile(const std::string& path, const CheckOptions& options, const Anniv
     run.failed = result != LoadResult::Loaded || check.saveFailed;
     run.changed = check.changed;
     if (!IsLoaded(result)) {
-        // A read that failed half-way shows nothing of the file.
-        report.parts = {};
+        // A read that failed half-way shows nothing of the file. Swapped
+        // out, not assigned: an assigned empty string keeps its room.
+        for (FindingsPart& part : report.parts) {
+            std::vector<Finding>().swap(part.findings);
+            std::string().swap(part.texts);
+        }
         upcoming.clear();
         return;
     }
